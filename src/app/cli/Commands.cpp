@@ -1,0 +1,16 @@
+#include "Command.h"
+
+namespace parlowind::cli {
+
+// One factory per command, each in its own file.
+Command versionCommand();
+
+const std::vector<Command> &allCommands()
+{
+    static const std::vector<Command> commands = {
+        versionCommand(),
+    };
+    return commands;
+}
+
+} // namespace parlowind::cli
