@@ -1,0 +1,36 @@
+#include "HotkeyError.h"
+
+namespace parlowind {
+
+QString HotkeyError::logDescription() const
+{
+    switch (m_kind) {
+    case Kind::registrationFailed:
+        return QStringLiteral("registrationFailed(%1)").arg(m_status);
+    case Kind::alreadyRegistered:
+        return QStringLiteral("alreadyRegistered(%1)").arg(rawName(m_id));
+    case Kind::requiresEventTap:
+        return QStringLiteral("requiresEventTap");
+    case Kind::eventTapUnavailable:
+        return QStringLiteral("eventTapUnavailable");
+    }
+    return {};
+}
+
+QString HotkeyError::description() const
+{
+    switch (m_kind) {
+    case Kind::registrationFailed:
+        return QStringLiteral("The key could not be registered (status %1). Another application may already use it.")
+            .arg(m_status);
+    case Kind::alreadyRegistered:
+        return QStringLiteral("The %1 key is already registered.").arg(rawName(m_id));
+    case Kind::requiresEventTap:
+        return QStringLiteral("This key can only be watched, not registered as a shortcut.");
+    case Kind::eventTapUnavailable:
+        return QStringLiteral("Parlowind cannot watch the keyboard for the dictation key.");
+    }
+    return {};
+}
+
+} // namespace parlowind
