@@ -1,6 +1,9 @@
 #include "DictionaryLearner.h"
 
+#include "CleanupSettingsStore.h"
+#include "DictionaryStore.h"
 #include "TextCharacters.h"
+#include "support/Log.h"
 
 #include <QUuid>
 
@@ -130,6 +133,36 @@ QList<DictionaryTerm> DictionaryLearner::merging(const QList<Correction> &correc
             existing->priority += 1;
     }
     return terms;
+}
+
+QString DictionaryLearner::note(const QList<Correction> &learned)
+{
+    if (learned.isEmpty())
+        return QStringLiteral("Nothing learned \u2014 that looked like a rewrite rather than a fix");
+    if (learned.size() == 1)
+        return QStringLiteral("Learned \u201c%1\u201d \u2014 it works from your next dictation")
+            .arg(learned.first().intended);
+    QStringList words;
+    for (const Correction &correction : learned)
+        words.append(correction.intended);
+    return QStringLiteral("Learned %1 words: %2").arg(learned.size()).arg(words.join(QStringLiteral(", ")));
+}
+
+QString DictionaryLearner::learn(const QString &heard, const QString &intended, const CleanupSettingsStore &settings,
+                                 DictionaryStore &running)
+{
+    const QList<Correction> learned = corrections(heard, intended);
+    if (learned.isEmpty())
+        return note(learned);
+    const QList<DictionaryTerm> merged = merging(learned, settings.loadTerms());
+    try {
+        settings.saveTerms(merged);
+    } catch (const std::exception &error) {
+        logError(QStringLiteral("could not save the learned dictionary terms"), error);
+        return QStringLiteral("Could not save that");
+    }
+    running.replace(merged);
+    return note(learned);
 }
 
 } // namespace parlowind

@@ -7,6 +7,9 @@
 
 namespace parlowind {
 
+class CleanupSettingsStore;
+class DictionaryStore;
+
 // Learns misheard words from a corrected dictation: compares the dictated text
 // with the user's fixed copy word by word and keeps only small, local
 // substitutions, and only when the edit as a whole looks like a fix rather
@@ -47,6 +50,14 @@ public:
     // Each correction becomes a heard form of the term it spells (added with
     // priority 1 when there is none yet).
     static QList<DictionaryTerm> merging(const QList<Correction> &corrections, QList<DictionaryTerm> terms);
+
+    // The "Fix a word" flow of the history: learns from the entry's text and
+    // the user's corrected copy, merges into the dictionary file (not the
+    // running list, which may lag behind it), saves, and only then hands the
+    // result to the running dictionary. Returns the note shown to the user.
+    static QString learn(const QString &heard, const QString &intended, const CleanupSettingsStore &settings,
+                         DictionaryStore &running);
+    static QString note(const QList<Correction> &learned);
 
     static QList<Token> tokens(const QString &text);
     // Runs of words replaced by other words, in text order, aligned on the

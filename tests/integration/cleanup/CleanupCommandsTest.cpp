@@ -223,6 +223,21 @@ INSTANTIATE_TEST_SUITE_P(
                                       QStringLiteral("That does not look like a dictionary file") }),
     [](const ::testing::TestParamInfo<BadImportCase> &info) { return std::string(info.param.name); });
 
+// The damaged file never loaded, so the import starts from nothing; what the
+// user had is kept beside the new file rather than overwritten.
+TEST_F(CleanupCommandsTest, ImportOverADamagedDictionaryKeepsTheOldBytes)
+{
+    writeAll(store.termsPath(), "[{\"term\": \"hand edited\",}]");
+    const QString list = home.filePath(QStringLiteral("words.txt"));
+    writeAll(list, "Kubernetes\n");
+
+    const ProcessResult run = runParlowind({ QStringLiteral("dictionary"), QStringLiteral("import"), list });
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("Added 1 of 1\n"));
+    ASSERT_EQ(store.loadTerms().size(), 1);
+    EXPECT_EQ(readAll(store.termsPath() + QStringLiteral(".damaged")), QByteArray("[{\"term\": \"hand edited\",}]"));
+}
+
 TEST_F(CleanupCommandsTest, ImportOfAFolderFails)
 {
     const ProcessResult run = runParlowind({ QStringLiteral("dictionary"), QStringLiteral("import"), home.path() });

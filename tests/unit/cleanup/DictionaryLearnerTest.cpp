@@ -1,7 +1,10 @@
 #include "cleanup/DictionaryLearner.h"
 #include "CleanupTestSupport.h"
+#include "cleanup/CleanupSettingsStore.h"
 #include "cleanup/DictionaryStore.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QUuid>
 
 #include <gtest/gtest.h>
@@ -166,6 +169,58 @@ TEST(DictionaryLearner, LearnedWordActsOnTheNextDictation)
     const QList<DictionaryTerm> before = running.terms();
     running.replace(DictionaryLearner::merging(
         DictionaryLearner::corrections(heard, QStringLiteral("We had coffee with Cait yesterday")), running.terms()));
+    EXPECT_EQ(running.terms(), before);
+}
+
+class LearnFlowTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir root;
+    CleanupSettingsStore settings { root.path() };
+    DictionaryStore running;
+};
+
+// The file, not the running list, is what the learned word is merged into:
+// terms saved by the settings since the start are kept.
+TEST_F(LearnFlowTest, SavesToTheFileThenUpdatesTheRunningDictionary)
+{
+    const DictionaryTerm saved = termNamed(QStringLiteral("Kubernetes"), { QStringLiteral("cube") }, 0);
+    settings.saveTerms({ saved });
+
+    EXPECT_EQ(DictionaryLearner::learn(QStringLiteral("I met Kate at the cafe"),
+                                       QStringLiteral("I met Cait at the cafe"), settings, running),
+              QStringLiteral("Learned \u201cCait\u201d \u2014 it works from your next dictation"));
+    const QList<DictionaryTerm> onDisk = settings.loadTerms();
+    ASSERT_EQ(onDisk.size(), 2);
+    EXPECT_EQ(onDisk[0], saved);
+    EXPECT_EQ(onDisk[1].term, QStringLiteral("Cait"));
+    EXPECT_EQ(running.terms(), onDisk);
+}
+
+TEST_F(LearnFlowTest, TwoWordsInOneNote)
+{
+    EXPECT_EQ(DictionaryLearner::learn(QStringLiteral("Kate and Jon went to the shop to buy some bread"),
+                                       QStringLiteral("Cait and John went to the shop to buy some bread"), settings,
+                                       running),
+              QStringLiteral("Learned 2 words: Cait, John"));
+}
+
+TEST_F(LearnFlowTest, ARewriteChangesNothing)
+{
+    EXPECT_EQ(DictionaryLearner::learn(QStringLiteral("Kate said"), QStringLiteral("Cait said"), settings, running),
+              QStringLiteral("Nothing learned \u2014 that looked like a rewrite rather than a fix"));
+    EXPECT_FALSE(QFile::exists(settings.termsPath()));
+    EXPECT_TRUE(running.terms().isEmpty());
+}
+
+TEST_F(LearnFlowTest, AFailedSaveLeavesTheRunningDictionary)
+{
+    const CleanupSettingsStore unwritable(QStringLiteral("/proc/parlowind-cannot-exist"));
+    running.replace({ termNamed(QStringLiteral("Old"), {}, 0) });
+    const QList<DictionaryTerm> before = running.terms();
+    EXPECT_EQ(
+        DictionaryLearner::learn(QStringLiteral("Kate said hi"), QStringLiteral("Cait said hi"), unwritable, running),
+        QStringLiteral("Could not save that"));
     EXPECT_EQ(running.terms(), before);
 }
 
