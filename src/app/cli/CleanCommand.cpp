@@ -66,8 +66,7 @@ Command cleanCommand()
     return Command {
         QStringLiteral("clean"),
         QStringLiteral("clean [--filler LEVEL]"),
-        QStringLiteral("clean text from stdin with your dictionary and shortcuts (LEVEL: off, conservative, "
-                       "aggressive)"),
+        QStringLiteral("clean text on stdin as dictation does (LEVEL: off, conservative, aggressive)"),
         [](const QStringList &arguments) {
             const CleanupContext context { levelFromArguments(arguments), 0 };
             const CleanupSettingsStore settings;

@@ -37,6 +37,8 @@ class DictionaryTransfer final
 public:
     DictionaryTransfer() = delete;
 
+    using ImportError = DictionaryImportError;
+
     // The most terms a plain-text import may yield.
     static constexpr qsizetype maximumEntries = 2000;
     // What the export is suggested to be called.

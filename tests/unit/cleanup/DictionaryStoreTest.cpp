@@ -175,6 +175,10 @@ TEST(ShortcutStore, ExpandsEveryPhraseCaseInsensitively)
     EXPECT_EQ(store.apply(QStringLiteral("Send to My Address. sig"), context),
               QStringLiteral("Send to 1 Main St\nSpringfield. -- sig"));
     EXPECT_EQ(store.name(), QStringLiteral("shortcuts"));
+    // An expansion containing its phrase is not expanded again.
+    const ShortcutStore growing(
+        { VoiceShortcut { QUuid::createUuid(), QStringLiteral("ab"), QStringLiteral("abab") } });
+    EXPECT_EQ(growing.apply(QStringLiteral("AB ab"), context), QStringLiteral("abab abab"));
     EXPECT_EQ(store.shortcuts().size(), 3);
 }
 
