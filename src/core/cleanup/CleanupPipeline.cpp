@@ -12,9 +12,8 @@ namespace parlowind {
 CleanupPipeline CleanupPipeline::standard(std::shared_ptr<DictionaryStore> dictionary,
                                           std::shared_ptr<ShortcutStore> shortcuts)
 {
-    // Corrections before fillers, so "um, scratch that" still reads as a pause;
-    // dictionary before punctuation, so a term opening a sentence gets its
-    // capital; shortcuts after, so expansions arrive exactly as typed.
+    // Dictionary before punctuation, so a term opening a sentence gets its
+    // capital; shortcuts after it, so expansions arrive exactly as typed.
     const auto whitespace = std::make_shared<const WhitespaceNormalizer>();
     return CleanupPipeline({
         whitespace,
