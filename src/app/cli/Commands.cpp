@@ -6,6 +6,8 @@ namespace parlowind::cli {
 Command versionCommand();
 Command historyCommand();
 Command settingsCommand();
+Command cleanCommand();
+Command dictionaryCommand();
 
 const std::vector<Command> &allCommands()
 {
@@ -13,6 +15,8 @@ const std::vector<Command> &allCommands()
         versionCommand(),
         historyCommand(),
         settingsCommand(),
+        cleanCommand(),
+        dictionaryCommand(),
     };
     return commands;
 }

@@ -7,6 +7,9 @@
 
 namespace parlowind {
 
+class DictionaryStore;
+class ShortcutStore;
+
 // An ordered list of cleanup stages, each fed the previous one's output.
 class CleanupPipeline
 {
@@ -17,6 +20,12 @@ public:
     explicit CleanupPipeline(Stages stages)
         : m_stages(std::move(stages))
     { }
+
+    // The seven stages every dictation goes through: whitespace,
+    // self-correction, filler, dictionary, punctuation, shortcuts, whitespace.
+    // Holds the two stores shared, so dictionary changes act from the next run.
+    static CleanupPipeline standard(std::shared_ptr<DictionaryStore> dictionary,
+                                    std::shared_ptr<ShortcutStore> shortcuts);
 
     const Stages &stages() const { return m_stages; }
 
