@@ -38,7 +38,8 @@ public:
     static QCoro::Task<T> wait(std::shared_ptr<ManualCompletion> completion)
     {
         Awaiter awaiter { completion };
-        co_return co_await awaiter;
+        T value = co_await awaiter;
+        co_return value;
     }
 
 private:

@@ -109,6 +109,7 @@ TEST_F(CoordinatorTest, MicrophoneFailureIsShownAndTheNextPressTriesAgain)
 struct BoundaryCase
 {
     const char *name;
+    friend void PrintTo(const BoundaryCase &row, std::ostream *out) { *out << row.name; }
     double held;
     DictationState after;
 };
@@ -149,6 +150,7 @@ TEST_F(CoordinatorTest, EngineFailureIsShown)
 struct EmptyCase
 {
     const char *name;
+    friend void PrintTo(const EmptyCase &row, std::ostream *out) { *out << row.name; }
     const char *transcript;
     bool cleanupEmpties;
 };
@@ -181,6 +183,7 @@ enum class PolishSetup { enabled, disabled, absent };
 struct PolishCase
 {
     const char *name;
+    friend void PrintTo(const PolishCase &row, std::ostream *out) { *out << row.name; }
     PolishSetup setup;
     const char *delivered;
     std::vector<bool> reports;
@@ -283,6 +286,7 @@ TEST_F(CoordinatorTest, DoubleTapStartsContinuousListeningWithOneStartCuePerPres
 struct WindowCase
 {
     const char *name;
+    friend void PrintTo(const WindowCase &row, std::ostream *out) { *out << row.name; }
     double doubleClick;
     double window;
 };
@@ -526,7 +530,14 @@ enum class Scenario {
     failed
 };
 
-class DeactivateTest : public CoordinatorTest, public ::testing::WithParamInterface<std::pair<const char *, Scenario>>
+struct DeactivateCase
+{
+    const char *name;
+    Scenario scenario;
+    friend void PrintTo(const DeactivateCase &row, std::ostream *out) { *out << row.name; }
+};
+
+class DeactivateTest : public CoordinatorTest, public ::testing::WithParamInterface<DeactivateCase>
 {
 protected:
     void arrange(Scenario scenario)
@@ -575,7 +586,7 @@ protected:
 
 TEST_P(DeactivateTest, StopsEverythingSilentlyAndReleasesEveryKey)
 {
-    arrange(GetParam().second);
+    arrange(GetParam().scenario);
     const bool wasIdle = state() == DictationState::idle();
     states.clear();
     calls->clear();
@@ -601,13 +612,13 @@ TEST_P(DeactivateTest, StopsEverythingSilentlyAndReleasesEveryKey)
 
 INSTANTIATE_TEST_SUITE_P(
     Coordinator, DeactivateTest,
-    ::testing::Values(std::pair { "Idle", Scenario::idle }, std::pair { "Recording", Scenario::recording },
-                      std::pair { "Transcribing", Scenario::transcribing },
-                      std::pair { "Polishing", Scenario::polishing }, std::pair { "PendingTap", Scenario::pendingTap },
-                      std::pair { "Listening", Scenario::listening },
-                      std::pair { "ListeningWithPhraseInFlight", Scenario::listeningWithPhraseInFlight },
-                      std::pair { "FinalPhraseInFlight", Scenario::finalPhraseInFlight },
-                      std::pair { "Cancelled", Scenario::cancelled }, std::pair { "Failed", Scenario::failed }),
-    [](const auto &info) { return std::string(info.param.first); });
+    ::testing::Values(
+        DeactivateCase { "Idle", Scenario::idle }, DeactivateCase { "Recording", Scenario::recording },
+        DeactivateCase { "Transcribing", Scenario::transcribing }, DeactivateCase { "Polishing", Scenario::polishing },
+        DeactivateCase { "PendingTap", Scenario::pendingTap }, DeactivateCase { "Listening", Scenario::listening },
+        DeactivateCase { "ListeningWithPhraseInFlight", Scenario::listeningWithPhraseInFlight },
+        DeactivateCase { "FinalPhraseInFlight", Scenario::finalPhraseInFlight },
+        DeactivateCase { "Cancelled", Scenario::cancelled }, DeactivateCase { "Failed", Scenario::failed }),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

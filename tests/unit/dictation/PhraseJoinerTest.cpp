@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using namespace parlowind;
 
 namespace {
@@ -9,6 +11,7 @@ namespace {
 struct SeparatorCase
 {
     const char *name;
+    friend void PrintTo(const SeparatorCase &row, std::ostream *out) { *out << row.name; }
     std::optional<QString> previous;
     QString next;
     QString separator;

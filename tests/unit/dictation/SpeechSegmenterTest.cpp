@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <vector>
 
 using namespace parlowind;
@@ -122,6 +123,7 @@ TEST(SpeechSegmenterTest, LevelAtTheThresholdCountsAsSpeech)
 struct WorthCase
 {
     const char *name;
+    friend void PrintTo(const WorthCase &row, std::ostream *out) { *out << row.name; }
     float peak;
     int speechTicks;
     bool worth;

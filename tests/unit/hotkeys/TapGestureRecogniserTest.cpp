@@ -31,6 +31,7 @@ constexpr double t0 = 86400.0;
 struct InterpretCase
 {
     const char *name;
+    friend void PrintTo(const InterpretCase &row, std::ostream *out) { *out << row.name; }
     double pressedAt;
     double releasedAt;
     std::optional<Pending> pending;
