@@ -30,16 +30,16 @@ TEST_F(ContinuousTest, PhrasesAreDeliveredAsTheyComeAndJoinedLikeSentences)
     speakPhrase(1.0);
     ASSERT_EQ(engine->calls().size(), 2u);
     EXPECT_EQ(engine->calls()[1].initialPrompt, QStringLiteral("Parlowind, Kubernetes hello there"));
-    engine->complete(1, QStringLiteral("General Kenobi"));
+    engine->complete(1, QStringLiteral("Nice to meet you"));
 
     speakPhrase(1.0);
-    engine->complete(2, QStringLiteral("you are a bold one"));
+    engine->complete(2, QStringLiteral("we should talk soon"));
 
-    EXPECT_EQ(delivery->texts(), list({ "hello there", ". General Kenobi", " you are a bold one" }));
-    EXPECT_EQ(transcripts, list({ "hello there", "General Kenobi", "you are a bold one" }));
+    EXPECT_EQ(delivery->texts(), list({ "hello there", ". Nice to meet you", " we should talk soon" }));
+    EXPECT_EQ(transcripts, list({ "hello there", "Nice to meet you", "we should talk soon" }));
     EXPECT_EQ(delivery->deliveries()[0].context.appName, QStringLiteral("Editor"));
     EXPECT_EQ(delivery->deliveries()[1].context.appName, QStringLiteral("Chat"));
-    EXPECT_EQ(coordinator->lastDeliveredPhrase(), QStringLiteral("you are a bold one"));
+    EXPECT_EQ(coordinator->lastDeliveredPhrase(), QStringLiteral("we should talk soon"));
     EXPECT_THAT(states,
                 ElementsAre(DictationState::listening(true), DictationState::listening(false),
                             DictationState::listening(true), DictationState::listening(false),
