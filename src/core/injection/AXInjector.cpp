@@ -42,6 +42,7 @@ void AXInjector::insert(const QString &text, const FocusContext &context)
         throw InjectionError(Kind::notSettable);
 
     const std::optional<QString> before = element->text();
+    const std::optional<int> countBefore = element->characterCount();
     if (const int code = element->replace(*range, text); code != 0)
         throw InjectionError(Kind::axFailed, code);
     const std::optional<QString> after = element->text();
@@ -51,11 +52,16 @@ void AXInjector::insert(const QString &text, const FocusContext &context)
     if (*before == *after)
         throw InjectionError(Kind::writeDiscarded);
 
-    // Some toolkits leave the caret where it was; dictating again must
-    // continue after this text, not before it. A caret the toolkit moved
-    // itself stays: it may count offsets its own way (UTF-16 units).
-    if (element->caretOffset() == range->start)
-        element->setCaretOffset(range->start + codePointLength(text));
+    // Dictating again must continue after this text; toolkits leave the caret
+    // where it was, or at the end of the field (Qt sets the whole text).
+    // The inserted length is measured in the element's own offsets, which
+    // are not code points everywhere.
+    const std::optional<int> countAfter = element->characterCount();
+    const int insertedLength
+        = countBefore && countAfter ? *countAfter - *countBefore + (range->end - range->start) : codePointLength(text);
+    const int end = range->start + insertedLength;
+    if (element->caretOffset() != end)
+        element->setCaretOffset(end);
 }
 
 } // namespace parlowind

@@ -31,6 +31,10 @@ public:
     // The whole text of the element, or nothing when it cannot be read.
     virtual std::optional<QString> text() = 0;
 
+    // The length of the text in the element's own offsets (code points for
+    // most toolkits, UTF-16 units for some), or nothing when unknown.
+    virtual std::optional<int> characterCount() = 0;
+
     // The selection, or the caret as an empty range; nothing when unknown.
     virtual std::optional<Range> selection() = 0;
 

@@ -93,6 +93,18 @@ std::optional<QString> AtspiTextElement::text()
     return atspi::takeString(content);
 }
 
+std::optional<int> AtspiTextElement::characterCount()
+{
+    Ref<AtspiText> text(atspi_accessible_get_text_iface(m_accessible));
+    if (!text)
+        return std::nullopt;
+    GError *error = nullptr;
+    const gint count = atspi_text_get_character_count(text.object, &error);
+    if (atspi::consumeError(error) || count < 0)
+        return std::nullopt;
+    return count;
+}
+
 std::optional<AccessibleTextElement::Range> AtspiTextElement::selection()
 {
     Ref<AtspiText> text(atspi_accessible_get_text_iface(m_accessible));
@@ -135,11 +147,19 @@ int AtspiTextElement::replace(Range range, const QString &text)
         if (const int code = failureCode(deleted); code != 0)
             return code;
     }
-    // The length is in bytes for GTK; Qt reads it as a count of UTF-16 units,
-    // which the byte count never undercuts, so both take the whole text.
+    // WORKAROUND: toolkits read the length differently: GTK (through ATK) as
+    // UTF-8 bytes, Qt as UTF-16 units, and Qt pads or cuts the text to it.
     const QByteArray utf8 = text.toUtf8();
+    QString toolkit;
+    GError *toolkitError = nullptr;
+    if (Ref<AtspiAccessible> application(atspi_accessible_get_application(m_accessible, &toolkitError));
+        application && !atspi::consumeError(toolkitError))
+        toolkit = atspi::takeString(atspi_accessible_get_toolkit_name(application.object, &toolkitError));
+    atspi::consumeError(toolkitError);
+    const qsizetype length
+        = toolkit.compare(QStringLiteral("Qt"), Qt::CaseInsensitive) == 0 ? text.size() : utf8.size();
     const gboolean inserted = atspi_editable_text_insert_text(editable.object, range.start, utf8.constData(),
-                                                              static_cast<gint>(utf8.size()), &error);
+                                                              static_cast<gint>(length), &error);
     return failureCode(inserted);
 }
 

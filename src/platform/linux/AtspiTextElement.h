@@ -27,6 +27,7 @@ public:
     bool isPasswordField() override;
     bool isEditable() override;
     std::optional<QString> text() override;
+    std::optional<int> characterCount() override;
     std::optional<Range> selection() override;
     int replace(Range range, const QString &text) override;
     std::optional<int> caretOffset() override;

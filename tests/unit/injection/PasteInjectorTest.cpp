@@ -4,11 +4,24 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using namespace parlowind;
 using Kind = InjectionError::Kind;
 using parlowind::test::FakeClock;
 
 namespace {
+
+// Table rows print as their name, which also keeps test names short.
+template<typename Row>
+requires requires(const Row &row)
+{
+    row.name;
+}
+void PrintTo(const Row &row, std::ostream *out)
+{
+    *out << row.name;
+}
 
 // A clipboard that records what was done to it, in order, and lets a test
 // play another program changing it.
