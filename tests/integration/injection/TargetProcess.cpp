@@ -52,6 +52,7 @@ TargetProcess::TargetProcess(Kind kind, const Options &options)
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
     environment.insert(QStringLiteral("GTK_USE_PORTAL"), QStringLiteral("0"));
+    environment.insert(QStringLiteral("PYTHONDONTWRITEBYTECODE"), QStringLiteral("1"));
     environment.remove(QStringLiteral("NO_AT_BRIDGE"));
     // The sanitizers of our own build do not apply to the targets.
     environment.remove(QStringLiteral("LD_PRELOAD"));
