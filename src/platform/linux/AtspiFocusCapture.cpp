@@ -2,6 +2,7 @@
 
 #include "AtspiSupport.h"
 #include "AtspiTextElement.h"
+#include "PlatformInfo.h"
 #include "X11ActiveWindow.h"
 
 #include <QLoggingCategory>
@@ -142,8 +143,15 @@ AccessiblePtr findApplication(int pid)
 } // namespace
 
 AtspiFocusCapture::AtspiFocusCapture()
-    : m_activeWindow(std::make_unique<X11ActiveWindow>())
-{ }
+{
+    // Under Wayland, XWayland's active window says nothing about native
+    // Wayland windows: there the application comes from AT-SPI alone.
+    if (PlatformInfo::detect().session == SessionType::x11) {
+        auto activeWindow = std::make_unique<X11ActiveWindow>();
+        if (activeWindow->isAvailable())
+            m_activeWindow = std::move(activeWindow);
+    }
+}
 
 AtspiFocusCapture::~AtspiFocusCapture() = default;
 
@@ -151,7 +159,7 @@ FocusContext AtspiFocusCapture::capture()
 {
     FocusContext context;
     int pid = 0;
-    if (m_activeWindow->isAvailable()) {
+    if (m_activeWindow) {
         if (const std::optional<X11ActiveWindow::Info> window = m_activeWindow->query()) {
             context.bundleIdentifier = window->applicationClass;
             context.appName = window->applicationClass;
@@ -162,14 +170,16 @@ FocusContext AtspiFocusCapture::capture()
     std::shared_ptr<AtspiTextElement> element;
     // Without a process id on X11 (a window that does not set _NET_WM_PID)
     // guessing the application by its active window could pick another one.
-    const bool lookUp = atspi::ensureInitialised() && (pid > 0 || !m_activeWindow->isAvailable());
+    const bool lookUp = atspi::ensureInitialised() && (pid > 0 || !m_activeWindow);
     if (lookUp) {
         if (AccessiblePtr application = findApplication(pid)) {
-            const QString applicationName = name(application.get());
-            if (!applicationName.isEmpty()) {
-                if (!context.bundleIdentifier)
-                    context.bundleIdentifier = applicationName;
-                context.appName = applicationName;
+            // On X11 the window names the application already. WORKAROUND
+            // (libatspi 2.46): reading an application's name while its
+            // name-change event is being cached can leak the old name.
+            if (!context.bundleIdentifier) {
+                const QString applicationName = name(application.get());
+                if (!applicationName.isEmpty())
+                    context.bundleIdentifier = context.appName = applicationName;
             }
             if (AccessiblePtr focused = focusedIn(application.get()))
                 element = std::make_shared<AtspiTextElement>(focused.get());
@@ -199,7 +209,7 @@ std::shared_ptr<AtspiTextElement> AtspiFocusCapture::element()
 
 std::optional<QString> AtspiFocusCapture::frontmostApplicationId()
 {
-    if (m_activeWindow->isAvailable()) {
+    if (m_activeWindow) {
         const std::optional<X11ActiveWindow::Info> window = m_activeWindow->query();
         return window ? std::optional(window->applicationClass) : std::nullopt;
     }

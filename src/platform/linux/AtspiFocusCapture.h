@@ -39,7 +39,7 @@ public:
     bool focusedElementIsPassword();
 
 private:
-    std::unique_ptr<X11ActiveWindow> m_activeWindow;
+    std::unique_ptr<X11ActiveWindow> m_activeWindow; // X11 sessions only
     std::mutex m_mutex;
     std::shared_ptr<AtspiTextElement> m_element;
 };
