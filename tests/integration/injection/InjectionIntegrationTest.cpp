@@ -1,10 +1,10 @@
 #include "AtspiAccessibility.h"
 #include "AtspiFocusCapture.h"
 #include "AtspiTextElement.h"
+#include "PasteKeystrokes.h"
 #include "Rigs.h"
 #include "TargetProcess.h"
 #include "X11Clipboard.h"
-#include "XTestKeystrokeSender.h"
 #include "injection/AXInjector.h"
 #include "injection/ClipboardOnlyInjector.h"
 #include "injection/InjectionError.h"
@@ -281,13 +281,13 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         ASSERT_TRUE(clipboard.isAvailable());
-        ASSERT_TRUE(keystrokes.isAvailable());
     }
 
     X11Clipboard clipboard;
-    XTestKeystrokeSender keystrokes;
+    // The session's own choice: XTest under the X11 rig.
+    std::unique_ptr<KeystrokeSending> keystrokes = createPasteKeystrokeSender(PlatformInfo::detect());
     InterruptedClock clock;
-    PasteInjector pasteInjector { { &clipboard, &keystrokes, &clock, PasteInjector::defaultRestoreDelay,
+    PasteInjector pasteInjector { { &clipboard, keystrokes.get(), &clock, PasteInjector::defaultRestoreDelay,
                                     [this] { return capture.focusedElementIsPassword(); },
                                     [this] { return capture.frontmostApplicationId(); } } };
 };

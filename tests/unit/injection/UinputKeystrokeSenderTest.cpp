@@ -1,4 +1,5 @@
 #include "UinputKeystrokeSender.h"
+#include "PasteKeystrokes.h"
 #include "injection/InjectionError.h"
 
 #include <fcntl.h>
@@ -101,6 +102,21 @@ TEST(UinputKeystrokeSenderTest, WithoutTheDeviceSendingIsDenied)
     try {
         sender.sendPaste(PasteShortcut::ctrlV);
         FAIL() << "sent without a device";
+    } catch (const InjectionError &error) {
+        EXPECT_EQ(error, InjectionError(InjectionError::Kind::eventPostingDenied));
+    }
+}
+
+TEST(PasteKeystrokesTest, WithoutAnyBackendThePasteTierIsDeniedInsteadOfFailingSilently)
+{
+    // Neither an X server nor a writable uinput device.
+    PlatformInfo platform;
+    platform.session = SessionType::wayland;
+    const auto sender = createPasteKeystrokeSender(platform, "/nonexistent/uinput");
+    ASSERT_TRUE(sender);
+    try {
+        sender->sendPaste(PasteShortcut::ctrlV);
+        FAIL() << "a paste was reported as sent";
     } catch (const InjectionError &error) {
         EXPECT_EQ(error, InjectionError(InjectionError::Kind::eventPostingDenied));
     }
