@@ -31,7 +31,8 @@ public:
         std::function<std::optional<QString>()> frontmostBundleIdentifier;
     };
 
-    // The services must outlive this object.
+    // The services must outlive this object, and this object every inject()
+    // it started (the application keeps its injectors for its lifetime).
     explicit PasteInjector(Services services);
 
     InjectionTier tier() const override { return InjectionTier::paste; }
