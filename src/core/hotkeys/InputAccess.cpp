@@ -61,4 +61,14 @@ std::vector<InputAccessProblem> problems(const InputAccessFacts &facts)
     return found;
 }
 
+std::optional<PermissionIssue> permissionIssue(const std::vector<InputAccessProblem> &problems)
+{
+    if (problems.empty())
+        return std::nullopt;
+    for (const auto &problem : problems)
+        if (!problem.needsNewLogin)
+            return PermissionIssue::accessibilityMissing;
+    return PermissionIssue::accessibilityStale;
+}
+
 } // namespace parlowind::InputAccess

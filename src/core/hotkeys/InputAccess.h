@@ -1,7 +1,10 @@
 #pragma once
 
+#include "presentation/PermissionIssue.h"
+
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace parlowind {
@@ -47,6 +50,11 @@ inline const QString uinputRuleCommand
 
 // Nothing when every mechanism this session needs is available.
 std::vector<InputAccessProblem> problems(const InputAccessFacts &facts);
+
+// The permission window's issue for these problems: a grant this session has
+// not picked up yet is `accessibilityStale`, anything else missing
+// `accessibilityMissing`; nothing when there is no problem.
+std::optional<PermissionIssue> permissionIssue(const std::vector<InputAccessProblem> &problems);
 
 } // namespace InputAccess
 } // namespace parlowind

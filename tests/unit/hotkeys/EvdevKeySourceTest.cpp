@@ -112,3 +112,36 @@ TEST(EvdevKeySourceTest, NoReadableKeyboardIsEventTapUnavailable)
 
 } // namespace
 } // namespace parlowind
+
+#include "InputAccessProbe.h"
+
+#include <grp.h>
+
+namespace parlowind {
+namespace {
+
+TEST(InputAccessProbeTest, GroupMembershipComparesDatabaseAndSession)
+{
+    EXPECT_FALSE(InputAccessProbe::groupMembership("parlowind-no-such-group").exists);
+    // The process's own primary group: listed (as the user's primary group)
+    // and in this session.
+    const struct group *own = getgrgid(getgid());
+    ASSERT_NE(own, nullptr);
+    const auto membership = InputAccessProbe::groupMembership(own->gr_name);
+    EXPECT_TRUE(membership.exists);
+    EXPECT_TRUE(membership.inSession);
+    EXPECT_TRUE(membership.listed);
+}
+
+TEST(InputAccessProbeTest, MissingDevicesAreReportedAsMissing)
+{
+    QTemporaryDir empty;
+    const auto facts = InputAccessProbe::probe(empty.path(), empty.filePath(QStringLiteral("uinput")));
+    EXPECT_FALSE(facts.inputDevicesPresent);
+    EXPECT_FALSE(facts.inputDevicesReadable);
+    EXPECT_FALSE(facts.uinputPresent);
+    EXPECT_FALSE(facts.uinputWritable);
+}
+
+} // namespace
+} // namespace parlowind

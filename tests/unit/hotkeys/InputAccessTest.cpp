@@ -30,6 +30,12 @@ TEST_P(InputAccessTest, NamesEachProblemWithItsFix)
         EXPECT_FALSE(problem.description.isEmpty());
     }
     EXPECT_EQ(kinds, GetParam().kinds);
+    if (found.empty())
+        EXPECT_EQ(InputAccess::permissionIssue(found), std::nullopt);
+    else
+        EXPECT_EQ(InputAccess::permissionIssue(found),
+                  GetParam().needsNewLogin ? PermissionIssue::accessibilityStale
+                                           : PermissionIssue::accessibilityMissing);
     if (!found.empty()) {
         EXPECT_TRUE(found.front().fix.contains(QString::fromUtf8(GetParam().fixContains)))
             << found.front().fix.toStdString();
@@ -72,6 +78,19 @@ INSTANTIATE_TEST_SUITE_P(
                      false,
                      "parlowind ptt" }),
     [](const auto &info) { return std::string(info.param.name); });
+
+// A stale grant only counts as stale when nothing else is missing too: a
+// new login would not fix the rest.
+TEST(InputAccessIssueTest, MixedProblemsAreMissingNotStale)
+{
+    std::vector<InputAccessProblem> problems = {
+        { InputAccessProblem::Kind::keyWatchUnavailable, true, QStringLiteral("a"), QStringLiteral("b") },
+        { InputAccessProblem::Kind::syntheticKeysUnavailable, false, QStringLiteral("c"), QStringLiteral("d") },
+    };
+    EXPECT_EQ(InputAccess::permissionIssue(problems), PermissionIssue::accessibilityMissing);
+    problems.pop_back();
+    EXPECT_EQ(InputAccess::permissionIssue(problems), PermissionIssue::accessibilityStale);
+}
 
 } // namespace
 } // namespace parlowind
