@@ -1,6 +1,7 @@
 #include "KeyBackends.h"
 
 #include "EvdevKeySource.h"
+#include "PortalHotkeyEngine.h"
 #include "X11HotkeyEngine.h"
 #include "XInput2KeySource.h"
 #include "hotkeys/FirstAvailableKeySource.h"
@@ -42,6 +43,10 @@ KeyBackends KeyBackends::create(const PlatformInfo &platform)
     }
     watches.push_back(std::make_unique<EvdevKeySource>());
     names << QStringLiteral("lone key: evdev");
+    if (!backends.chords && platform.session == SessionType::wayland && PortalHotkeyEngine::isAvailable()) {
+        backends.chords = std::make_unique<PortalHotkeyEngine>();
+        names << QStringLiteral("chords: shortcuts portal");
+    }
     if (!backends.chords) {
         backends.chords = std::make_unique<UnavailableChordEngine>();
         names << QStringLiteral("chords: none (use parlowind ptt from a desktop shortcut)");
