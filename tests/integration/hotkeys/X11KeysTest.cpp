@@ -37,7 +37,7 @@ void xdotool(const QStringList &arguments)
 
 // Runs the event loop until `done` holds or the time is up (the X server is
 // a real process; there is no clock to drive).
-template<typename Predicate> bool processEventsUntil(Predicate done, int timeoutMs = 3000)
+template<typename Predicate> bool processEventsUntil(Predicate done, int timeoutMs = 10000)
 {
     QElapsedTimer timer;
     timer.start();
@@ -323,6 +323,53 @@ TEST(LoneKeyWatchWithoutX, NoServerFailsWithEventTapUnavailable)
     } catch (const HotkeyError &error) {
         EXPECT_EQ(error.kind(), HotkeyError::Kind::eventTapUnavailable);
     }
+}
+
+} // namespace
+} // namespace parlowind
+
+#include "XkbOptions.h"
+#include "hotkeys/FnKeySystemSetting.h"
+
+#include <X11/Xatom.h>
+
+namespace parlowind {
+namespace {
+
+// The server publishes its XKB rule names on the root window; the test
+// publishes its own for a moment and puts the original back.
+TEST(XkbOptionsTest, ReadsRightCtrlUseFromTheServer)
+{
+    PARLOWIND_REQUIRE_RIG(test::hasX11(), "X server (Xvfb)");
+    Display *display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const Window root = DefaultRootWindow(display);
+    const Atom names = XInternAtom(display, "_XKB_RULES_NAMES", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char *original = nullptr;
+    XGetWindowProperty(display, root, names, 0, 1024, False, XA_STRING, &type, &format, &count, &remaining, &original);
+
+    const char published[] = "evdev\0pc105\0us\0\0grp:alt_shift_toggle,compose:rctrl";
+    XChangeProperty(display, root, names, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(published), int(sizeof published - 1));
+    XSync(display, False);
+    const auto options = XkbOptions::current();
+    EXPECT_EQ(options, QStringLiteral("grp:alt_shift_toggle,compose:rctrl"));
+    EXPECT_EQ(FnKeySystemSetting::fromXkbOptions(options), FnKeyUsage::composeKey);
+
+    if (original && type == XA_STRING)
+        XChangeProperty(display, root, names, XA_STRING, 8, PropModeReplace, original, int(count));
+    else
+        XDeleteProperty(display, root, names);
+    XSync(display, False);
+    if (original)
+        XFree(original);
+    XCloseDisplay(display);
+
+    EXPECT_EQ(XkbOptions::current(QByteArrayLiteral(":4242")), std::nullopt);
 }
 
 } // namespace

@@ -23,7 +23,7 @@ QByteArray key(std::uint16_t code, std::int32_t value)
     return InputEventDecoder::encode(EV_KEY, code, value) + InputEventDecoder::encode(EV_SYN, SYN_REPORT, 0);
 }
 
-template<typename Predicate> bool processEventsUntil(Predicate done, int timeoutMs = 3000)
+template<typename Predicate> bool processEventsUntil(Predicate done, int timeoutMs = 10000)
 {
     QElapsedTimer timer;
     timer.start();
