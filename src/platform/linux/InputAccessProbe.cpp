@@ -75,4 +75,9 @@ InputAccessFacts probe(const QString &inputDirectory, const QString &uinputPath)
     return facts;
 }
 
+std::optional<PermissionIssue> issue()
+{
+    return InputAccess::permissionIssue(InputAccess::problems(probe()));
+}
+
 } // namespace parlowind::InputAccessProbe

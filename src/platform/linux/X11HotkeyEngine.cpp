@@ -98,6 +98,11 @@ void X11HotkeyEngine::registerBinding(const HotkeyBinding &binding, HotkeyID id)
         throw HotkeyError::registrationFailed(noConnectionStatus);
 
     const Grab grab { int(code) + x11KeycodeOffset, x11Modifiers(*binding.modifiers()) };
+    // X11 would let us grab it twice, and ungrabbing either would then free
+    // both: refuse, as the desktop would refuse another client.
+    for (const auto &[other, held] : m_grabs)
+        if (held.keycode == grab.keycode && held.modifiers == grab.modifiers)
+            throw HotkeyError::registrationFailed(BadAccess);
     const Window root = DefaultRootWindow(m_display);
     X11ErrorTrap trap(m_display);
     for (int i = 0; i < 4; ++i)

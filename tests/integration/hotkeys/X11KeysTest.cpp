@@ -214,6 +214,15 @@ TEST_F(X11KeysTest, KeyHeldByAnotherClientFailsWithRegistrationFailed)
         engine->registerBinding(HotkeyBinding::chord(34, Mod::control | Mod::command), HotkeyID::dictation));
 }
 
+TEST_F(X11KeysTest, SameChordForTwoIdsIsRefusedAndTheFirstKeepsIt)
+{
+    engine->registerBinding(HotkeyBinding::cancel(), HotkeyID::cancel);
+    EXPECT_THROW(engine->registerBinding(HotkeyBinding::cancel(), HotkeyID::dictation), HotkeyError);
+    xdotool({ QStringLiteral("key"), QStringLiteral("Escape") });
+    ASSERT_TRUE(processEventsUntil([&] { return events.size() >= 2; }));
+    EXPECT_EQ(events, (Events { { HotkeyID::cancel, P }, { HotkeyID::cancel, R } }));
+}
+
 TEST_F(X11KeysTest, EscapeIsClaimedOnlyWhileRegistered)
 {
     OtherClient other;
@@ -370,6 +379,48 @@ TEST(XkbOptionsTest, ReadsRightCtrlUseFromTheServer)
     XCloseDisplay(display);
 
     EXPECT_EQ(XkbOptions::current(QByteArrayLiteral(":4242")), std::nullopt);
+}
+
+} // namespace
+} // namespace parlowind
+
+#include "EnvironmentGuard.h"
+#include "InputAccessProbe.h"
+#include "KeyBackends.h"
+
+namespace parlowind {
+namespace {
+
+TEST(KeyBackendsTest, X11SessionGetsGrabsAndTheRawKeyWatch)
+{
+    PARLOWIND_REQUIRE_RIG(test::hasX11(), "X server (Xvfb)");
+    PlatformInfo x11;
+    x11.session = SessionType::x11;
+    x11.hasX11Display = true;
+    KeyBackends backends = KeyBackends::create(x11);
+    EXPECT_TRUE(backends.description.contains(QStringLiteral("X11 grabs"))) << backends.description.toStdString();
+    RoutingHotkeyRegistrar registrar(*backends.chords, *backends.fn);
+    EXPECT_NO_THROW(registrar.registerBinding(HotkeyBinding::fn(), HotkeyID::dictation));
+    EXPECT_NO_THROW(registrar.registerBinding(HotkeyBinding::cancel(), HotkeyID::cancel));
+    registrar.unregisterAll();
+
+    // An X11 session needs neither /dev/input nor /dev/uinput.
+    EXPECT_EQ(InputAccessProbe::issue(), std::nullopt);
+}
+
+TEST(KeyBackendsTest, NoneRefusesEveryKey)
+{
+    test::EnvironmentGuard environment;
+    environment.set("PARLOWIND_KEYS", "none");
+    KeyBackends backends = KeyBackends::create(PlatformInfo {});
+    RoutingHotkeyRegistrar registrar(*backends.chords, *backends.fn);
+    try {
+        registrar.registerBinding(HotkeyBinding::fn(), HotkeyID::dictation);
+        FAIL() << "expected eventTapUnavailable";
+    } catch (const HotkeyError &error) {
+        EXPECT_EQ(error.kind(), HotkeyError::Kind::eventTapUnavailable);
+    }
+    EXPECT_THROW(registrar.registerBinding(HotkeyBinding::cancel(), HotkeyID::cancel), HotkeyError);
 }
 
 } // namespace
