@@ -25,12 +25,21 @@ TEST(FnPressTrackerTest, ReportsOnlyChangesOfTheDownState)
     EXPECT_EQ(tracker.update(false), std::nullopt); // a reset press has no release
 }
 
+// A phase and the index of the key event that produced it: when the release
+// comes matters as much as that it comes.
+using Timed = std::pair<std::size_t, HotkeyPhase>;
+
 struct StreamCase
 {
     const char *name;
     std::vector<KeyEvent> keys;
-    std::vector<HotkeyPhase> phases;
+    std::vector<Timed> phases;
 };
+
+void PrintTo(const StreamCase &streamCase, std::ostream *out)
+{
+    *out << streamCase.name;
+}
 
 class LoneKeyStreamTest : public ::testing::TestWithParam<StreamCase>
 {
@@ -41,14 +50,15 @@ TEST_P(LoneKeyStreamTest, GivesPhasesForTheLoneKey)
     auto owned = std::make_unique<FakeKeySource>();
     FakeKeySource *source = owned.get();
     FnHotkeyMonitor monitor(std::move(owned));
-    std::vector<HotkeyPhase> phases;
-    monitor.setOnEvent([&phases](HotkeyID id, HotkeyPhase phase) {
+    std::vector<Timed> phases;
+    std::size_t index = 0;
+    monitor.setOnEvent([&](HotkeyID id, HotkeyPhase phase) {
         EXPECT_EQ(id, HotkeyID::dictation);
-        phases.push_back(phase);
+        phases.emplace_back(index, phase);
     });
     monitor.registerId(HotkeyID::dictation);
-    for (const KeyEvent &key : GetParam().keys)
-        source->handler(key);
+    for (; index < GetParam().keys.size(); ++index)
+        source->handler(GetParam().keys[index]);
     EXPECT_EQ(phases, GetParam().phases);
 }
 
@@ -59,22 +69,22 @@ constexpr std::uint32_t rctrl = KeyCode::rightCtrl;
 INSTANTIATE_TEST_SUITE_P(
     Streams, LoneKeyStreamTest,
     ::testing::Values(
-        StreamCase { "pressAndRelease", { { rctrl, A::down }, { rctrl, A::up } }, { P, R } },
+        StreamCase { "pressAndRelease", { { rctrl, A::down }, { rctrl, A::up } }, { { 0, P }, { 1, R } } },
         StreamCase {
             "autoRepeatIgnored",
             { { rctrl, A::down }, { rctrl, A::repeat }, { rctrl, A::repeat }, { rctrl, A::down }, { rctrl, A::up } },
-            { P, R } },
-        StreamCase { "fnKeyWorksToo", { { KeyCode::fn, A::down }, { KeyCode::fn, A::up } }, { P, R } },
+            { { 0, P }, { 4, R } } },
+        StreamCase { "fnKeyWorksToo", { { KeyCode::fn, A::down }, { KeyCode::fn, A::up } }, { { 0, P }, { 1, R } } },
         StreamCase {
             "otherKeysAlone", { { leftCtrl, A::down }, { leftCtrl, A::up }, { keyC, A::down }, { keyC, A::up } }, {} },
         StreamCase { "shiftHeldBeforeStillPresses",
                      { { leftShift, A::down }, { rctrl, A::down }, { leftShift, A::up }, { rctrl, A::up } },
-                     { P, R } },
+                     { { 1, P }, { 3, R } } },
         // Right Ctrl+C: the press already reported is released when C goes
         // down, and the real release of Right Ctrl adds nothing.
         StreamCase { "usedInChordReleasesAtOnce",
                      { { rctrl, A::down }, { keyC, A::down }, { keyC, A::up }, { rctrl, A::up } },
-                     { P, R } },
+                     { { 0, P }, { 1, R } } },
         StreamCase { "chordKeyHeldThenLoneAgain",
                      { { rctrl, A::down },
                        { keyC, A::down },
@@ -83,14 +93,15 @@ INSTANTIATE_TEST_SUITE_P(
                        { keyC, A::up },
                        { rctrl, A::down },
                        { rctrl, A::up } },
-                     { P, R, P, R } },
+                     { { 0, P }, { 1, R }, { 5, P }, { 6, R } } },
         StreamCase { "repeatOfKeyHeldBeforeCountsAsChord",
                      { { keyC, A::down }, { rctrl, A::down }, { keyC, A::repeat }, { rctrl, A::up } },
-                     { P, R } },
+                     { { 1, P }, { 2, R } } },
         StreamCase { "fnWhileRightCtrlHeldIsAChord",
                      { { rctrl, A::down }, { KeyCode::fn, A::down }, { KeyCode::fn, A::up }, { rctrl, A::up } },
-                     { P, R } },
-        StreamCase { "lostTrackReleases", { { rctrl, A::down }, { 0, A::reset }, { rctrl, A::up } }, { P, R } },
+                     { { 0, P }, { 1, R } } },
+        StreamCase {
+            "lostTrackReleases", { { rctrl, A::down }, { 0, A::reset }, { rctrl, A::up } }, { { 0, P }, { 1, R } } },
         StreamCase { "releaseWithoutPress", { { rctrl, A::up } }, {} }),
     [](const auto &info) { return std::string(info.param.name); });
 
