@@ -25,16 +25,19 @@ TEST(PermissionGatePresentationTest, EachIssueHasItsTitleAndSteps)
     EXPECT_TRUE(stale.command.isEmpty());
 }
 
-TEST(PermissionGatePresentationTest, NoTextNamesAnotherSystem)
+// Every window offers something to do: a command to copy, or the steps.
+TEST(PermissionGatePresentationTest, EveryIssueHasAnActionableStep)
 {
     for (auto issue : { PermissionIssue::microphoneDenied, PermissionIssue::accessibilityMissing,
                         PermissionIssue::accessibilityStale }) {
         const auto p = PermissionGatePresentation::make(issue);
-        const QString all = p.title + p.body + p.steps.join(u' ') + p.primaryButton + p.settingsURL;
-        for (const char *word : { "Mac", "macOS", "System Settings", "Privacy & Security", "x-apple" })
-            EXPECT_FALSE(all.contains(QString::fromLatin1(word))) << nameOf(issue).toStdString() << ": " << word;
-        EXPECT_FALSE(p.title.isEmpty());
-        EXPECT_FALSE(p.steps.isEmpty());
+        EXPECT_FALSE(p.title.isEmpty()) << nameOf(issue).toStdString();
+        EXPECT_FALSE(p.body.isEmpty()) << nameOf(issue).toStdString();
+        EXPECT_FALSE(p.primaryButton.isEmpty()) << nameOf(issue).toStdString();
+        EXPECT_FALSE(p.steps.isEmpty()) << nameOf(issue).toStdString();
+        if (!p.command.isEmpty()) {
+            EXPECT_TRUE(p.steps.join(u' ').contains(p.command)) << "the steps show the command the button copies";
+        }
     }
 }
 
