@@ -6,8 +6,8 @@
 
 namespace parlowind::test {
 
-// Collects the lines passed to log()/logError() while it lives (they reach
-// Qt's message handler), for tests that check what was logged. One at a time.
+// Collects the lines passed to log()/logError() while it exists (they reach
+// Qt's message handler in the "parlowind" category). One at a time.
 class LogCapture final
 {
 public:
@@ -17,13 +17,16 @@ public:
     LogCapture &operator=(const LogCapture &) = delete;
 
     QStringList lines() const;
+    // Lines that begin with `prefix`.
+    QStringList linesStartingWith(const QString &prefix) const;
+    void clear();
 
 private:
-    static void handler(QtMsgType type, const QMessageLogContext &context, const QString &message);
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message);
 
-    QtMessageHandler m_previous;
     mutable QMutex m_mutex;
     QStringList m_lines;
+    QtMessageHandler m_previous = nullptr;
 };
 
 } // namespace parlowind::test

@@ -8,6 +8,7 @@ Command historyCommand();
 Command settingsCommand();
 Command cleanCommand();
 Command dictionaryCommand();
+Command pttCommand();
 
 const std::vector<Command> &allCommands()
 {
@@ -17,6 +18,7 @@ const std::vector<Command> &allCommands()
         settingsCommand(),
         cleanCommand(),
         dictionaryCommand(),
+        pttCommand(),
     };
     return commands;
 }

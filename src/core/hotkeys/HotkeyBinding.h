@@ -14,6 +14,7 @@ namespace KeyCode {
 inline constexpr std::uint32_t escape = 1;
 inline constexpr std::uint32_t space = 57;
 inline constexpr std::uint32_t rightCtrl = 97;
+inline constexpr std::uint32_t fn = 464; // KEY_FN, where a keyboard reports it
 } // namespace KeyCode
 
 // What the user holds to dictate: a chord of modifiers and one key, or the
