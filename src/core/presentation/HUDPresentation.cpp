@@ -4,7 +4,7 @@
 
 namespace parlowind {
 
-QString HUDPresentation::label(DictationCancelReason reason)
+QString HUDPresentation::cancelLabel(DictationCancelReason reason)
 {
     switch (reason) {
     case DictationCancelReason::userCancelled:
@@ -42,7 +42,7 @@ HUDPresentation HUDPresentation::make(const DictationState &state, bool isSendin
     case Kind::cancelled: {
         const DictationCancelReason reason = state.cancelReason().value_or(DictationCancelReason::userCancelled);
         const Style style = reason == DictationCancelReason::userCancelled ? Style::working : Style::error;
-        return { true, label(reason), style, false, false, 2 };
+        return { true, cancelLabel(reason), style, false, false, 2 };
     }
     case Kind::failed:
         return { true, state.message(), Style::error, false, false, 4 };

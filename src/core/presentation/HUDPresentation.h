@@ -26,7 +26,7 @@ struct HUDPresentation
     static HUDPresentation make(const DictationState &state, bool isSendingRemotely);
 
     // The HUD text of a cancel reason, shared with the tray tooltip.
-    static QString label(DictationCancelReason reason);
+    static QString cancelLabel(DictationCancelReason reason);
 
     bool operator==(const HUDPresentation &) const = default;
 };

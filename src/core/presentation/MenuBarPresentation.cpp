@@ -26,8 +26,10 @@ MenuBarPresentation MenuBarPresentation::make(const DictationState &state, bool 
             return { QStringLiteral("mic.fill"), prefix + QStringLiteral("listening, transcribing the last phrase") };
         return { QStringLiteral("mic.fill"), prefix + QStringLiteral("listening continuously (tap the key to stop)") };
     case Kind::cancelled:
-        return { QStringLiteral("waveform.and.mic"),
-                 prefix + HUDPresentation::label(state.cancelReason().value_or(DictationCancelReason::userCancelled)) };
+        return {
+            QStringLiteral("waveform.and.mic"),
+            prefix + HUDPresentation::cancelLabel(state.cancelReason().value_or(DictationCancelReason::userCancelled))
+        };
     case Kind::recording:
         return { QStringLiteral("mic.fill"), prefix + QStringLiteral("listening") };
     case Kind::transcribing:
