@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace parlowind {
 namespace {
 
@@ -37,6 +39,11 @@ struct ProblemCase
     const char *label;
     const char *value;
 };
+
+void PrintTo(const ProblemCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
 
 class AboutProblemTest : public testing::TestWithParam<ProblemCase>
 {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace parlowind {
 namespace {
 
@@ -11,6 +13,11 @@ struct PlacementCase
     HUDPosition position;
     QPoint expected;
 };
+
+void PrintTo(const PlacementCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
 
 class HUDPlacementTest : public testing::TestWithParam<PlacementCase>
 {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <limits>
 
 namespace parlowind {
@@ -17,6 +19,11 @@ struct StepCase
     const char *button;
     bool canSubmit;
 };
+
+void PrintTo(const StepCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
 
 class OnboardingStepTest : public testing::TestWithParam<StepCase>
 {
@@ -48,6 +55,11 @@ struct FractionCase
     const char *percent;
     const char *status;
 };
+
+void PrintTo(const FractionCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
 
 class OnboardingFractionTest : public testing::TestWithParam<FractionCase>
 {

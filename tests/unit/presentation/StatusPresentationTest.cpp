@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <limits>
 
 namespace parlowind {
@@ -19,6 +21,11 @@ struct HUDCase
     bool isSendingRemotely;
     HUDPresentation expected;
 };
+
+void PrintTo(const HUDCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
 
 class HUDPresentationTest : public testing::TestWithParam<HUDCase>
 {
@@ -82,6 +89,11 @@ struct MenuCase
     const char *tooltip;
 };
 
+void PrintTo(const MenuCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
 class MenuBarPresentationTest : public testing::TestWithParam<MenuCase>
 {
 };
@@ -124,6 +136,11 @@ struct PreparingCase
     std::optional<double> fraction;
     const char *tooltip;
 };
+
+void PrintTo(const PreparingCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
 
 class PreparingPresentationTest : public testing::TestWithParam<PreparingCase>
 {
