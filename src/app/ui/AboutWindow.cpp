@@ -123,6 +123,7 @@ void AboutWindow::fill(const AboutPresentation &presentation)
     column->addLayout(buttons);
 
     m_window->layout()->addWidget(m_content);
+    m_content->show();
 }
 
 } // namespace parlowind

@@ -217,6 +217,7 @@ void OnboardingWindow::rebuild()
     column->addLayout(buttons);
 
     m_window->layout()->addWidget(m_content);
+    m_content->show();
 }
 
 QWidget *OnboardingWindow::permissionsSection()
