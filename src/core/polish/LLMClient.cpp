@@ -44,7 +44,7 @@ QCoro::Task<QString> LLMClient::complete(LLMRequest request, std::shared_ptr<con
 {
     // Requests in flight keep what they use alive, even past the client.
     std::shared_ptr<Shared> shared = m_shared;
-    std::shared_ptr<int> watchers = m_watchers;
+    std::shared_ptr<int> pending = m_pending;
 
     if (shared->isOfflineOnly && shared->isOfflineOnly())
         throw LLMError(LLMError::Case::offline);
@@ -68,7 +68,7 @@ QCoro::Task<QString> LLMClient::complete(LLMRequest request, std::shared_ptr<con
     const double seconds = std::chrono::duration<double>(request.timeout).count();
     QCoro::Task<HTTPResponse> limited
         = withTimeout<HTTPResponse>(shared->clock, seconds, std::make_exception_ptr(LLMError(LLMError::Case::timedOut)),
-                                    std::move(operation), cancellation, watchers);
+                                    std::move(operation), cancellation, pending);
     HTTPResponse response = co_await limited;
 
     QCoro::Task<QString> parsed

@@ -36,14 +36,15 @@ public:
     QCoro::Task<QString> complete(LLMRequest request, std::shared_ptr<const LLMProvider> provider,
                                   std::shared_ptr<RequestCancellation> cancellation = {});
 
-    // Time-limit watchers still running (each ends within a short slice of
-    // its request); a process should let them end before it exits.
-    int pendingWatchers() const { return *m_watchers; }
+    // Parts of finished requests still winding down: the time-limit watcher
+    // (ends within a short slice) and a stopped exchange (ends when the
+    // transport has let go). A process should let them end before it exits.
+    int pendingWork() const { return *m_pending; }
 
 private:
     struct Shared;
     std::shared_ptr<Shared> m_shared;
-    std::shared_ptr<int> m_watchers = std::make_shared<int>(0);
+    std::shared_ptr<int> m_pending = std::make_shared<int>(0);
 };
 
 } // namespace parlowind

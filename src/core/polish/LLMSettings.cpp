@@ -190,9 +190,10 @@ QCoro::Task<std::optional<QString>> lookUpKey(SecretStoring *store, QString acco
         std::optional<QString> key = co_await read;
         co_return key;
     } catch (const KeychainError &error) {
-        log(QStringLiteral("WARNING: LLMClient: no API key: ") + error.logDescription());
         if (onError)
             onError(error);
+        else
+            log(QStringLiteral("WARNING: LLMClient: no API key: ") + error.logDescription());
         co_return std::nullopt;
     }
 }

@@ -71,7 +71,7 @@ struct LLMSettings
 
 // The client's key lookup for `kind`: reads its account from `store`. A store
 // that cannot be asked gives no key (the request then fails as not
-// configured); `onError` hears why, and the failure is logged.
+// configured); `onError` hears why, or else the failure is logged.
 LLMClient::KeyLookup makeKeyLookup(SecretStoring &store, LLMSettings::Kind kind,
                                    std::function<void(const KeychainError &)> onError = {});
 

@@ -44,8 +44,10 @@ template<typename T> struct TimeoutRaceAwaiter
 
 template<typename T>
 QCoro::Task<> runRacingOperation(std::shared_ptr<TimeoutRace<T>> race,
-                                 std::function<QCoro::Task<T>(std::shared_ptr<RequestCancellation>)> operation)
+                                 std::function<QCoro::Task<T>(std::shared_ptr<RequestCancellation>)> operation,
+                                 std::shared_ptr<int> pending)
 {
+    ++*pending;
     std::optional<T> value;
     std::exception_ptr error;
     try {
@@ -55,6 +57,7 @@ QCoro::Task<> runRacingOperation(std::shared_ptr<TimeoutRace<T>> race,
     } catch (...) {
         error = std::current_exception();
     }
+    --*pending;
     if (race->decided)
         co_return;
     race->value = std::move(value);
@@ -69,9 +72,9 @@ inline constexpr double timeoutSliceSeconds = 0.05;
 
 template<typename T>
 QCoro::Task<> runRacingSleeper(std::shared_ptr<TimeoutRace<T>> race, MonotonicClock *clock, double seconds,
-                               std::exception_ptr timeoutError, std::shared_ptr<int> sleepers)
+                               std::exception_ptr timeoutError, std::shared_ptr<int> pending)
 {
-    ++*sleepers;
+    ++*pending;
     const double deadline = clock->now() + seconds;
     while (!race->decided) {
         const double left = deadline - clock->now();
@@ -86,7 +89,7 @@ QCoro::Task<> runRacingSleeper(std::shared_ptr<TimeoutRace<T>> race, MonotonicCl
         QCoro::Task<> nap = clock->sleep(std::min(left, timeoutSliceSeconds));
         co_await nap;
     }
-    --*sleepers;
+    --*pending;
 }
 
 } // namespace detail
@@ -96,15 +99,16 @@ QCoro::Task<> runRacingSleeper(std::shared_ptr<TimeoutRace<T>> race, MonotonicCl
 // have passed, in which case the operation's cancellation is triggered so the
 // work really stops. Cancelling `outer` cancels the operation, which then
 // fails with its own error. `clock` must outlive the call by a slice;
-// `sleepers` (optional) counts the time-limit watchers still running.
+// `pending` (optional) counts the racers still running: a lost race ends a
+// moment after the result is known.
 template<typename T>
 QCoro::Task<T> withTimeout(MonotonicClock &clock, double seconds, std::exception_ptr timeoutError,
                            std::function<QCoro::Task<T>(std::shared_ptr<RequestCancellation>)> operation,
-                           std::shared_ptr<RequestCancellation> outer = {}, std::shared_ptr<int> sleepers = {})
+                           std::shared_ptr<RequestCancellation> outer = {}, std::shared_ptr<int> pending = {})
 {
     auto race = std::make_shared<detail::TimeoutRace<T>>();
-    if (!sleepers)
-        sleepers = std::make_shared<int>(0);
+    if (!pending)
+        pending = std::make_shared<int>(0);
     int outerSubscription = -1;
     if (outer) {
         std::weak_ptr<RequestCancellation> inner = race->operationCancellation;
@@ -113,8 +117,8 @@ QCoro::Task<T> withTimeout(MonotonicClock &clock, double seconds, std::exception
                 cancellation->cancel();
         });
     }
-    detail::runRacingSleeper<T>(race, &clock, seconds, timeoutError, sleepers);
-    detail::runRacingOperation<T>(race, std::move(operation));
+    detail::runRacingSleeper<T>(race, &clock, seconds, timeoutError, pending);
+    detail::runRacingOperation<T>(race, std::move(operation), pending);
 
     detail::TimeoutRaceAwaiter<T> decided { race };
     co_await decided;

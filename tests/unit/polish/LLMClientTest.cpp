@@ -18,7 +18,7 @@ protected:
     void TearDown() override
     {
         clock.advance(120); // let the time-limit watchers end
-        EXPECT_EQ(client.pendingWatchers(), 0);
+        EXPECT_EQ(client.pendingWork(), 0);
     }
 
     QString complete(std::shared_ptr<const LLMProvider> p, std::shared_ptr<RequestCancellation> cancel = {})
@@ -126,7 +126,7 @@ TEST_F(LLMClientTest, AnswerInTimeIsNotCancelledLater)
     EXPECT_EQ(complete(openAI), QStringLiteral("Fine."));
     clock.advance(10);
     EXPECT_EQ(transport.cancelledExchanges, 0);
-    EXPECT_EQ(client.pendingWatchers(), 0);
+    EXPECT_EQ(client.pendingWork(), 0);
 }
 
 TEST_F(LLMClientTest, CallerCancellationStopsTheExchange)
