@@ -2,6 +2,7 @@
 #include "Command.h"
 #include "KeychainStore.h"
 #include "OfflinePreference.h"
+#include "SecretFileStore.h"
 #include "SecretInput.h"
 #include "polish/LLMSettingsFile.h"
 
@@ -23,34 +24,67 @@ LLMSettings::Kind providerNamed(const QString &name)
                        ExitCode::usage);
 }
 
-ExitCode setKey(const QStringList &arguments)
+ExitCode setKey(QStringList arguments)
 {
+    const bool toFile = arguments.removeAll(QStringLiteral("--file")) > 0;
     if (arguments.size() != 1)
-        throw CommandError(QStringLiteral("usage: parlowind llm set-key anthropic|openai-compatible (key on stdin)"),
-                           ExitCode::usage);
+        throw CommandError(
+            QStringLiteral("usage: parlowind llm set-key anthropic|openai-compatible [--file] (key on stdin)"),
+            ExitCode::usage);
     const LLMSettings::Kind kind = providerNamed(arguments.first());
     const QString name = LLMSettings::displayName(kind);
+    const QString account = LLMSettings::keychainAccount(kind);
     const QString key = readSecretLine(QStringLiteral("API key for %1 (not shown; empty removes it): ").arg(name));
 
     KeychainStore keychain;
-    try {
-        waitOrThrow(keychain.save(key, LLMSettings::keychainAccount(kind)));
-    } catch (const KeychainError &error) {
-        throw CommandError(error.description(), ExitCode::unavailable);
+    SecretFileStore file;
+    FallbackSecretStore store(keychain, file);
+    QTextStream out(stdout);
+    if (toFile) {
+        // Asked for explicitly: the file is private to the user but not encrypted.
+        try {
+            waitOrThrow(file.save(key, account));
+        } catch (const KeychainError &error) {
+            throw CommandError(error.description());
+        }
+        if (key.isEmpty())
+            out << QStringLiteral("Removed the API key for %1 from %2.\n").arg(name, file.path());
+        else
+            out << QStringLiteral("Stored the API key for %1 in %2, readable only by you and not encrypted.\n")
+                       .arg(name, file.path());
+        return ExitCode::ok;
     }
-    QTextStream(stdout) << (key.isEmpty() ? QStringLiteral("Removed the API key for %1.\n")
-                                          : QStringLiteral("Stored the API key for %1 in the secret service.\n"))
-                               .arg(name);
+
+    try {
+        if (key.isEmpty())
+            waitOrThrow(store.remove(account));
+        else
+            waitOrThrow(store.save(key, account));
+    } catch (const KeychainError &error) {
+        QString message = error.description();
+        if (error.errorCase() != KeychainError::Case::unexpectedStatus && !key.isEmpty())
+            message += QStringLiteral(" (Or keep the key in a file readable only by you, not encrypted: "
+                                      "parlowind llm set-key %1 --file)")
+                           .arg(LLMSettings::rawValue(kind));
+        throw CommandError(message, ExitCode::unavailable);
+    }
+    out << (key.isEmpty() ? QStringLiteral("Removed the API key for %1.\n")
+                          : QStringLiteral("Stored the API key for %1 in the secret service.\n"))
+               .arg(name);
     return ExitCode::ok;
 }
 
-QString keyState(KeychainStore &keychain, LLMSettings::Kind kind)
+QString keyState(LLMSettings::Kind kind)
 {
     if (kind == LLMSettings::Kind::none)
         return QStringLiteral("not used");
+    const QString account = LLMSettings::keychainAccount(kind);
+    SecretFileStore file;
+    if (waitOrThrow(file.read(account)))
+        return QStringLiteral("stored in %1 (not encrypted)").arg(file.path());
+    KeychainStore keychain;
     try {
-        const std::optional<QString> key = waitOrThrow(keychain.read(LLMSettings::keychainAccount(kind)));
-        if (key)
+        if (waitOrThrow(keychain.read(account)))
             return QStringLiteral("stored in the secret service");
         return LLMSettings::needsAPIKey(kind)
             ? QStringLiteral("missing (parlowind llm set-key %1)").arg(LLMSettings::rawValue(kind))
@@ -66,7 +100,6 @@ ExitCode show(const QStringList &arguments)
         throw CommandError(QStringLiteral("llm show takes no arguments"), ExitCode::usage);
     const LLMSettingsFile file;
     const LLMSettings settings = file.load();
-    KeychainStore keychain;
 
     QTextStream out(stdout);
     out << "Status: " << settings.status(readOfflineOnlyPreference()).summary() << '\n'
@@ -76,7 +109,7 @@ ExitCode show(const QStringList &arguments)
         << "Model: " << settings.model << '\n'
         << "Base URL: " << settings.baseURL << '\n'
         << "Timeout: " << QString::number(settings.timeoutSeconds, 'f', 1) << " s\n"
-        << "API key: " << keyState(keychain, settings.kind) << '\n'
+        << "API key: " << keyState(settings.kind) << '\n'
         << "Settings file: " << file.path() << '\n';
     return ExitCode::ok;
 }
@@ -97,7 +130,7 @@ Command llmCommand()
 {
     return Command {
         QStringLiteral("llm"),
-        QStringLiteral("llm show|set-key PROVIDER"),
+        QStringLiteral("llm show|set-key PROVIDER [--file]"),
         QStringLiteral("show the AI polish settings, or store a provider's API key (read from stdin)"),
         runLlm,
     };

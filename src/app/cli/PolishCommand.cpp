@@ -1,6 +1,7 @@
 #include "Command.h"
 #include "KeychainStore.h"
 #include "OfflinePreference.h"
+#include "SecretFileStore.h"
 #include "polish/LLMSettingsFile.h"
 #include "polish/NetworkAccessTransport.h"
 #include "polish/TranscriptPolisher.h"
@@ -74,12 +75,13 @@ ExitCode runPolish(const QStringList &arguments)
     }
 
     KeychainStore keychain;
+    SecretFileStore keyFile;
+    FallbackSecretStore keys(keychain, keyFile);
     NetworkAccessTransport transport;
     SystemClock clock;
     std::optional<KeychainError> keyError;
-    LLMClient client(
-        transport, clock, readOfflineOnlyPreference,
-        makeKeyLookup(keychain, settings.kind, [&keyError](const KeychainError &error) { keyError = error; }));
+    LLMClient client(transport, clock, readOfflineOnlyPreference,
+                     makeKeyLookup(keys, settings.kind, [&keyError](const KeychainError &error) { keyError = error; }));
     TranscriptPolisher polisher(client, settings.activeProvider(), readOfflineOnlyPreference, PolishSanityCheck(2.0),
                                 1024, settings.timeout());
 

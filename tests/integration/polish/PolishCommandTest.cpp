@@ -9,6 +9,7 @@
 #include <QDirIterator>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
 #include <QTimer>
@@ -218,6 +219,41 @@ TEST_F(PolishCommandTest, AnthropicWithoutAKeySaysHowToAddOne)
     const CommandRun run = parlowind({ QStringLiteral("polish") }, "hello world\n");
     EXPECT_EQ(run.out, QStringLiteral("hello world\n"));
     EXPECT_TRUE(run.err.contains(QStringLiteral("run parlowind llm set-key anthropic"))) << run.err.toStdString();
+}
+
+TEST_F(PolishCommandTest, PlainFileOnlyWhenAskedForAndPrivate)
+{
+    if (!startSecretService(SecretServiceRig::Keyring::none))
+        return;
+    useLocalServer();
+    const QString keyFile = home.filePath(QStringLiteral(".local/share/Parlowind/api-keys.json"));
+    const QStringList setKey { QStringLiteral("llm"), QStringLiteral("set-key"), QStringLiteral("openai-compatible") };
+
+    CommandRun run = parlowind(setKey, secretKey + "\n");
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("--file"))) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(keyFile));
+
+    run = parlowind(setKey + QStringList { QStringLiteral("--file") }, secretKey + "\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("not encrypted"))) << run.out.toStdString();
+    ASSERT_TRUE(QFile::exists(keyFile));
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+        | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    EXPECT_EQ(QFileInfo(keyFile).permissions() & others, QFileDevice::Permissions());
+    EXPECT_EQ(filesContaining(secretKey), QStringList { keyFile });
+
+    run = parlowind({ QStringLiteral("llm"), QStringLiteral("show") });
+    EXPECT_TRUE(run.out.contains(QStringLiteral("API key: stored in ") + keyFile)) << run.out.toStdString();
+    run = parlowind({ QStringLiteral("polish") }, "hello world\n");
+    EXPECT_EQ(run.out, QStringLiteral("Hello, world.\n"));
+    ASSERT_EQ(server.requests().size(), 1u);
+    EXPECT_EQ(server.requests()[0].header("authorization"), "Bearer " + secretKey);
+    EXPECT_FALSE(m_outputs.contains(QString::fromLatin1(secretKey)));
+
+    run = parlowind(setKey + QStringList { QStringLiteral("--file") }, "\n");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_FALSE(QFile::exists(keyFile));
 }
 
 struct UnavailableCase
