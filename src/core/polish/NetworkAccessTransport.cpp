@@ -52,8 +52,12 @@ QCoro::Task<HTTPResponse> NetworkAccessTransport::send(HTTPRequest request,
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (cancellation && cancellation->isCancelled())
         throw TransportError(QStringLiteral("cancelled"));
-    if (!status.isValid())
+    if (!status.isValid()) {
+        // An answer that is not HTTP (another scheme) has no status.
+        if (reply->error() == QNetworkReply::NoError)
+            co_return HTTPResponse { reply->readAll(), 0 };
         throw TransportError(reply->errorString());
+    }
     co_return HTTPResponse { reply->readAll(), status.toInt() };
 }
 
