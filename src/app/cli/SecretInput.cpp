@@ -71,8 +71,9 @@ QString readSecretLine(const QString &prompt)
 {
     std::string line;
     if (isatty(STDIN_FILENO)) {
-        QTextStream(stderr) << prompt << Qt::flush;
+        // Echo goes off before the prompt shows, so nothing typed after it is seen.
         EchoOff echoOff;
+        QTextStream(stderr) << prompt << Qt::flush;
         std::getline(std::cin, line);
     } else {
         std::getline(std::cin, line);

@@ -6,12 +6,14 @@
 #include "Rigs.h"
 #include "SecretServiceRig.h"
 
+#include <QDeadlineTimer>
 #include <QDirIterator>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -254,6 +256,31 @@ TEST_F(PolishCommandTest, PlainFileOnlyWhenAskedForAndPrivate)
     run = parlowind(setKey + QStringList { QStringLiteral("--file") }, "\n");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_FALSE(QFile::exists(keyFile));
+}
+
+TEST_F(PolishCommandTest, KeyTypedOnATerminalIsNotEchoed)
+{
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    PARLOWIND_REQUIRE_RIG(!script.isEmpty(), "script (util-linux) for a terminal");
+    QProcess terminal;
+    terminal.setProcessChannelMode(QProcess::MergedChannels);
+    terminal.start(script,
+                   { QStringLiteral("-qec"), QStringLiteral(PARLOWIND_BINARY " llm set-key openai-compatible --file"),
+                     QStringLiteral("/dev/null") });
+    QByteArray seen;
+    QDeadlineTimer deadline(20000);
+    while (!seen.contains("(not shown") && !deadline.hasExpired() && terminal.waitForReadyRead(100))
+        seen += terminal.readAll();
+    ASSERT_TRUE(seen.contains("(not shown")) << seen.toStdString();
+    terminal.write(secretKey + "\n");
+    ASSERT_TRUE(terminal.waitForFinished(20000));
+    seen += terminal.readAll();
+    EXPECT_EQ(terminal.exitCode(), 0) << seen.toStdString();
+    EXPECT_TRUE(seen.contains("Stored the API key")) << seen.toStdString();
+    EXPECT_FALSE(seen.contains(secretKey)) << seen.toStdString();
+    QFile keyFile(home.filePath(QStringLiteral(".local/share/Parlowind/api-keys.json")));
+    ASSERT_TRUE(keyFile.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(keyFile.readAll().contains(secretKey));
 }
 
 struct UnavailableCase
