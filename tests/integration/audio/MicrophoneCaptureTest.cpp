@@ -47,10 +47,12 @@ protected:
         return std::make_unique<AudioCapture>(std::make_shared<PulseAudioInput>(), meter, maxSeconds);
     }
 
-    // Frames of silence and then a loud constant: once the meter has seen the
-    // marker, everything written before it has reached the capture.
+    // A loud constant written after the signal: once the meter has seen it,
+    // everything written before has reached the capture. The meter measures
+    // per delivered slice (up to 8,192 frames), so the marker spans more than
+    // two slices to fill one on its own.
     std::vector<float> silence(double seconds) const { return std::vector<float>(frames(seconds), 0.0f); }
-    std::vector<float> marker() const { return std::vector<float>(frames(0.05), 0.9f); }
+    std::vector<float> marker() const { return std::vector<float>(20000 * std::size_t(mic->channels()), 0.9f); }
     std::size_t frames(double seconds) const
     {
         return std::size_t(seconds * mic->rate()) * std::size_t(mic->channels());
@@ -101,6 +103,7 @@ TEST_F(MicrophoneCaptureTest, DrainsHandOverEverySampleExactlyOnce)
     capture->start();
     std::size_t writtenFrames = 0;
     std::vector<float> received;
+    auto keep = [&](const std::vector<float> &part) { received.insert(received.end(), part.begin(), part.end()); };
     for (int round = 0; round < 3; ++round) {
         meter->reset();
         const auto chunk = concat({ sine(300 + 200 * round, 48000, 0.4, 0.5f, 2), silence(0.1), marker() });
@@ -110,21 +113,34 @@ TEST_F(MicrophoneCaptureTest, DrainsHandOverEverySampleExactlyOnce)
         const auto first = capture->drain();
         const auto second = capture->drain(); // at most what arrived in between
         EXPECT_GT(first.size(), second.size());
-        received.insert(received.end(), first.begin(), first.end());
-        received.insert(received.end(), second.begin(), second.end());
+        keep(first);
+        keep(second);
     }
-    const auto rest = capture->stop();
-    received.insert(received.end(), rest.begin(), rest.end());
-    // Each take converts n frames to n/3 samples give or take the edges; a
-    // repeated or lost block would be off by hundreds.
-    EXPECT_NEAR(double(received.size()), double(writtenFrames) / 3.0, 12.0);
+    // The end of the last marker may still be on its way: drain until quiet.
+    int quietPolls = 0;
+    while (quietPolls < 5) {
+        pumpFor(0.05);
+        const auto more = capture->drain();
+        quietPolls = more.empty() ? quietPolls + 1 : 0;
+        keep(more);
+    }
+    keep(capture->stop());
+    // Each take converts n frames to n/3 samples give or take one at the
+    // edges; a repeated or lost block would be off by hundreds.
+    EXPECT_NEAR(double(received.size()), double(writtenFrames) / 3.0, 16.0);
 }
 
 TEST_F(MicrophoneCaptureTest, ThirtySecondLimitDropsTheExcess)
 {
+    // The FIFO delivers 40 s at once, far faster than a real device; at
+    // 16 kHz mono the whole burst fits in the server's record queue, so any
+    // loss seen here is the capture's limit.
+    mic.reset();
+    mic = std::make_unique<PipeMicrophone>(QStringLiteral("parlowind_test_mic_16k"), 16000, 1);
+    ASSERT_TRUE(mic->isValid());
     auto capture = makeCapture(30);
     capture->start();
-    mic->write(sine(220, 48000, 40.0, 0.3f, 2));
+    mic->write(sine(220, 16000, 40.0, 0.3f));
     mic->write(marker()); // beyond the limit, but the meter still sees it
     ASSERT_TRUE(waitForMarker());
     const auto samples = capture->stop();
@@ -156,7 +172,10 @@ TEST_F(MicrophoneCaptureTest, ConsecutiveRecordingsEachGetAFreshStream)
         capture->start();
         mic->write(concat({ sine(440, 48000, 0.5, 0.5f, 2), silence(0.1), marker() }));
         ASSERT_TRUE(waitForMarker()) << "take " << take;
-        EXPECT_NEAR(double(capture->stop().size()), 0.65 * 16000, 1200.0) << "take " << take;
+        // Everything before the marker, and as much of it as has arrived.
+        const double size = double(capture->stop().size());
+        EXPECT_GE(size, 0.6 * 16000) << "take " << take;
+        EXPECT_LE(size, (0.6 * 48000 + 20000) / 3 + 2) << "take " << take;
     }
     EXPECT_FALSE(capture->isRunning());
 }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <atomic>
 
 using namespace parlowind;
@@ -24,6 +26,7 @@ void copyCue(const QString &name, const QTemporaryDir &into)
 struct MissingCueCase
 {
     const char *name;
+    friend void PrintTo(const MissingCueCase &c, std::ostream *os) { *os << c.name; }
     bool withStart;
     bool withStop;
     bool stopIsGarbage;

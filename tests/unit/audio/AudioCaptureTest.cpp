@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -290,6 +292,7 @@ TEST_F(AudioCaptureTest, InputLevelFollowsTheMeterAndStartResetsIt)
 struct FailedStartCase
 {
     const char *name;
+    friend void PrintTo(const FailedStartCase &c, std::ostream *os) { *os << c.name; }
     EngineScript script;
 };
 

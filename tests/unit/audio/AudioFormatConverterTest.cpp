@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using namespace parlowind;
 using namespace parlowind::test;
 
@@ -27,6 +29,7 @@ std::vector<float> convertAll(AudioFormatConverter &converter, const std::vector
 struct RateCase
 {
     const char *name;
+    friend void PrintTo(const RateCase &c, std::ostream *os) { *os << c.name; }
     double rate;
     int channels;
 };
@@ -112,6 +115,7 @@ TEST(AudioFormatConverterTest, RemovesWhatLiesAboveTheNewNyquistFrequency)
 struct BadFormatCase
 {
     const char *name;
+    friend void PrintTo(const BadFormatCase &c, std::ostream *os) { *os << c.name; }
     AudioFormat format;
 };
 

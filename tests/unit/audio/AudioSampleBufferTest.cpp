@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <atomic>
 #include <numeric>
 #include <thread>
@@ -21,6 +23,7 @@ std::vector<float> ramp(int from, int count)
 struct CapacityCase
 {
     const char *name;
+    friend void PrintTo(const CapacityCase &c, std::ostream *os) { *os << c.name; }
     double maxSeconds;
     double sampleRate;
     qint64 capacity;
@@ -165,6 +168,7 @@ TEST(AudioSampleBufferTest, OverflowWhileTakingDropsButNeverDuplicates)
 struct DownmixCase
 {
     const char *name;
+    friend void PrintTo(const DownmixCase &c, std::ostream *os) { *os << c.name; }
     int channels;
     std::vector<float> interleaved;
     qint64 capacity;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 #include <thread>
 
@@ -14,6 +16,7 @@ namespace {
 struct RmsCase
 {
     const char *name;
+    friend void PrintTo(const RmsCase &c, std::ostream *os) { *os << c.name; }
     std::vector<float> samples;
     float expected;
 };
@@ -73,6 +76,7 @@ TEST(LevelMeterTest, ConcurrentUpdatesKeepTheMaximum)
 struct ScaleCase
 {
     const char *name;
+    friend void PrintTo(const ScaleCase &c, std::ostream *os) { *os << c.name; }
     float level;
     float expectedHeight;
     float expectedCeiling;
@@ -143,6 +147,7 @@ TEST(WaveformSamplerTest, ScrollsOldestFirst)
 struct ClampCase
 {
     const char *name;
+    friend void PrintTo(const ClampCase &c, std::ostream *os) { *os << c.name; }
     float height;
     float stored;
 };
