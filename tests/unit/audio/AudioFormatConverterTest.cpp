@@ -66,7 +66,8 @@ TEST_P(ConversionOfOneSecond, GivesSixteenThousandSamplesOfTheSameTone)
 INSTANTIATE_TEST_SUITE_P(Rates, ConversionOfOneSecond,
                          ::testing::Values(RateCase { "mono48k", 48000, 1 }, RateCase { "mono44k1", 44100, 1 },
                                            RateCase { "stereo48k", 48000, 2 }, RateCase { "mono22k05", 22050, 1 },
-                                           RateCase { "mono96k", 96000, 1 }, RateCase { "mono16k", 16000, 1 }),
+                                           RateCase { "mono96k", 96000, 1 }, RateCase { "mono16k", 16000, 1 },
+                                           RateCase { "quad48k", 48000, 4 }, RateCase { "mono8k", 8000, 1 }),
                          [](const auto &info) { return std::string(info.param.name); });
 
 // The filter state carries over between blocks: feeding a stream in device
