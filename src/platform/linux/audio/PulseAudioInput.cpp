@@ -7,11 +7,11 @@
 
 #include <atomic>
 
-Q_LOGGING_CATEGORY(lcAudio, "parlowind.audio", QtInfoMsg)
-
 namespace parlowind {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcPulseInput, "parlowind.audio", QtInfoMsg)
 
 // Each blocking step waits at most this long, so a stuck server delays later
 // starts by a bounded time only.
@@ -96,7 +96,7 @@ public:
             dropStream();
             throw AudioCaptureError::engineStartFailed(reason);
         }
-        qCDebug(lcAudio) << "recording from" << m_source->name << spec.rate << "Hz" << spec.channels << "channels";
+        qCDebug(lcPulseInput) << "recording from" << m_source->name << spec.rate << "Hz" << spec.channels << "channels";
     }
 
     void stop() noexcept override
