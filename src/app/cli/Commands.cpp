@@ -9,6 +9,8 @@ Command settingsCommand();
 Command cleanCommand();
 Command dictionaryCommand();
 Command pttCommand();
+Command polishCommand();
+Command llmCommand();
 
 const std::vector<Command> &allCommands()
 {
@@ -19,6 +21,8 @@ const std::vector<Command> &allCommands()
         cleanCommand(),
         dictionaryCommand(),
         pttCommand(),
+        polishCommand(),
+        llmCommand(),
     };
     return commands;
 }

@@ -1,6 +1,7 @@
 #include "CleanupSettingsStore.h"
 
 #include "JsonSettingsFile.h"
+#include "polish/LLMSettingsFile.h"
 #include "support/AppPaths.h"
 
 #include <QDir>
@@ -62,6 +63,16 @@ QList<VoiceShortcut> CleanupSettingsStore::loadShortcuts() const
 void CleanupSettingsStore::saveShortcuts(const QList<VoiceShortcut> &shortcuts) const
 {
     JsonSettingsFile::write(shortcutsPath(), QJsonDocument(toJson(shortcuts)), validator(voiceShortcutsFromJson));
+}
+
+LLMSettings CleanupSettingsStore::loadLLMSettings() const
+{
+    return LLMSettingsFile(QDir(m_directory).filePath(QStringLiteral("llm.json"))).load();
+}
+
+void CleanupSettingsStore::saveLLMSettings(const LLMSettings &settings) const
+{
+    LLMSettingsFile(QDir(m_directory).filePath(QStringLiteral("llm.json"))).save(settings);
 }
 
 } // namespace parlowind

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "polish/LLMSettings.h"
+
 #include "DictionaryTerm.h"
 #include "VoiceShortcut.h"
 
@@ -30,6 +32,10 @@ public:
 
     QList<VoiceShortcut> loadShortcuts() const;
     void saveShortcuts(const QList<VoiceShortcut> &shortcuts) const;
+
+    // "llm.json": the language-model settings (defaults when missing or damaged).
+    LLMSettings loadLLMSettings() const;
+    void saveLLMSettings(const LLMSettings &settings) const;
 
 private:
     QString m_directory;

@@ -78,6 +78,22 @@ TEST_F(CleanupSettingsStoreTest, RoundTrip)
     EXPECT_EQ(CleanupSettingsStore(store.directory()).loadTerms(), someTerms);
 }
 
+TEST_F(CleanupSettingsStoreTest, KeepsTheLanguageModelSettingsBesideTheLists)
+{
+    EXPECT_EQ(store.loadLLMSettings(), LLMSettings {});
+    LLMSettings settings;
+    settings.isEnabled = true;
+    settings.kind = LLMSettings::Kind::openAICompatible;
+    settings.model = QStringLiteral("llama3.2");
+    settings.baseURL = QStringLiteral("http://127.0.0.1:11434/v1");
+    settings.timeoutSeconds = 5.5;
+    store.saveLLMSettings(settings);
+    EXPECT_TRUE(QFile::exists(QDir(store.directory()).filePath(QStringLiteral("llm.json"))));
+    EXPECT_EQ(CleanupSettingsStore(store.directory()).loadLLMSettings(), settings);
+    // The lists are untouched by it.
+    EXPECT_TRUE(store.loadTerms().isEmpty());
+}
+
 TEST_F(CleanupSettingsStoreTest, WritesTheDocumentedFields)
 {
     store.saveTerms({ someTerms.first() });
