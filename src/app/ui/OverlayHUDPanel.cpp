@@ -43,7 +43,7 @@ OverlayHUDPanel::OverlayHUDPanel(std::shared_ptr<LevelMeter> levelMeter, QWidget
 
     m_sampleTimer.setTimerType(Qt::PreciseTimer);
     m_sampleTimer.setInterval(1000 / HUDLayout::framesPerSecond);
-    connect(&m_sampleTimer, &QTimer::timeout, this, &OverlayHUDPanel::sampleOnce);
+    connect(&m_sampleTimer, &QTimer::timeout, this, &OverlayHUDPanel::sampleFrame);
     m_spinnerTimer.setInterval(80);
     connect(&m_spinnerTimer, &QTimer::timeout, this, [this] {
         m_spinnerPhase = (m_spinnerPhase + 1) % 12;
@@ -128,7 +128,7 @@ void OverlayHUDPanel::stopSampling()
     m_sampleTimer.stop();
 }
 
-void OverlayHUDPanel::sampleOnce()
+void OverlayHUDPanel::sampleFrame()
 {
     const float peak = m_levelMeter ? m_levelMeter->takePeak() : 0.0f;
     m_peakLevel = std::max(m_peakLevel, peak);

@@ -35,6 +35,9 @@ public:
     std::optional<int> pendingDismissal() const;
     std::vector<float> bars() const { return m_sampler.bars(); }
     double elapsedSeconds() const;
+    // One display frame: drains the meter into the bars. The frame timer
+    // calls it 30 times a second while the waveform shows.
+    void sampleFrame();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -42,7 +45,6 @@ protected:
 private:
     void startSampling();
     void stopSampling();
-    void sampleOnce();
     void render();
     void place(HUDPosition position);
     QSize fittingSize() const;
