@@ -48,9 +48,9 @@ QString nameOf(AppDelegate::Gate gate)
 
 AppDelegate::AppDelegate(std::unique_ptr<AppEnvironment> environment, std::unique_ptr<ShellViews> views,
                          std::unique_ptr<SettingsStore> settings, Facts facts)
-    : m_environment(std::move(environment))
+    : m_settings(std::move(settings))
+    , m_environment(std::move(environment))
     , m_views(std::move(views))
-    , m_settings(std::move(settings))
     , m_facts(std::move(facts))
     , m_setupProgress(WhisperModel::largeV3Turbo.approximateBytes)
 { }

@@ -87,9 +87,10 @@ private:
     static QCoro::Task<> offerRelaunchLater(QPointer<AppDelegate> self, CancellationToken token);
     static QCoro::Task<> recoverIdleLater(QPointer<AppDelegate> self, int seconds, CancellationToken token);
 
+    // The environment's services read the settings until they are released.
+    std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<AppEnvironment> m_environment;
     std::unique_ptr<ShellViews> m_views;
-    std::unique_ptr<SettingsStore> m_settings;
     Facts m_facts;
 
     bool m_isEnabled = true;
