@@ -219,7 +219,8 @@ QCoro::Task<> transfer(QPointer<QNetworkAccessManager> network, QString path, Wh
     buffer.reserve(chunkBytes);
     while (true) {
         if (reply->bytesAvailable() > 0) {
-            buffer += reply->readAll();
+            // Never past a chunk boundary, so writes and progress fall on whole MiBs.
+            buffer += reply->read(chunkBytes - buffer.size());
             if (buffer.size() >= chunkBytes) {
                 writer.append(buffer);
                 writer.reportProgress();
