@@ -85,25 +85,23 @@ public:
         bytes(name);
         const float amplitude = scale * std::sqrt(3.0f); // uniform with standard deviation `scale`
         constexpr std::size_t block = 1 << 16;
-        std::vector<char> buffer;
-        buffer.reserve(block * 4);
+        std::vector<std::uint16_t> halves(type == typeF16 ? block : 0);
+        std::vector<float> floats(type == typeF16 ? 0 : block);
         for (std::size_t done = 0; done < count;) {
             const std::size_t n = std::min(block, count - done);
-            buffer.clear();
             for (std::size_t i = 0; i < n; ++i) {
                 const float value = fill == Fill::ones ? 1.0f
                     : fill == Fill::zeros              ? 0.0f
                                                        : m_random.next() * amplitude;
-                if (type == typeF16) {
-                    const std::uint16_t half = toHalf(value);
-                    buffer.insert(buffer.end(), reinterpret_cast<const char *>(&half),
-                                  reinterpret_cast<const char *>(&half) + 2);
-                } else {
-                    buffer.insert(buffer.end(), reinterpret_cast<const char *>(&value),
-                                  reinterpret_cast<const char *>(&value) + 4);
-                }
+                if (type == typeF16)
+                    halves[i] = toHalf(value);
+                else
+                    floats[i] = value;
             }
-            m_out.write(buffer.data(), std::streamsize(buffer.size()));
+            if (type == typeF16)
+                m_out.write(reinterpret_cast<const char *>(halves.data()), std::streamsize(n * sizeof(std::uint16_t)));
+            else
+                m_out.write(reinterpret_cast<const char *>(floats.data()), std::streamsize(n * sizeof(float)));
             done += n;
         }
     }
