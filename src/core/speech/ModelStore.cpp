@@ -11,6 +11,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
+#include <QRegularExpression>
 
 #include <coroutine>
 #include <memory>
@@ -167,6 +168,18 @@ void replaceWith(const QString &from, const QString &to)
         throw ModelFileError(to, source.errorString());
 }
 
+// A 206 answer must continue exactly where the partial file ends; appending
+// any other range would corrupt the model without anyone noticing.
+bool rangeStartsAt(const QNetworkReply &reply, qint64 offset)
+{
+    const QByteArray range = reply.rawHeader("Content-Range").trimmed();
+    if (range.isEmpty())
+        return true;
+    const QRegularExpressionMatch match
+        = QRegularExpression(QStringLiteral("^bytes\\s+(\\d+)-")).match(QString::fromLatin1(range));
+    return match.hasMatch() && match.captured(1).toLongLong() == offset;
+}
+
 QCoro::Task<> transfer(QPointer<QNetworkAccessManager> network, QString path, WhisperModel model,
                        ModelStore::Progress progress, CancellationToken token)
 {
@@ -196,7 +209,7 @@ QCoro::Task<> transfer(QPointer<QNetworkAccessManager> network, QString path, Wh
     qint64 start = 0;
     if (status == 200)
         QFile::remove(partial);
-    else if (status == 206)
+    else if (status == 206 && rangeStartsAt(*reply, existing))
         start = existing;
     else
         throw ModelStoreError::downloadFailed(model.id);

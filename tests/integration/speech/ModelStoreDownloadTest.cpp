@@ -230,6 +230,18 @@ INSTANTIATE_TEST_SUITE_P(Cases, ModelStoreRefusalTest,
                                            RefusalCase { "RangeNotSatisfiable", Answer::rangeNotSatisfiable }),
                          [](const auto &info) { return std::string(info.param.name); });
 
+TEST_F(ModelStoreDownloadTest, APartialAnswerForAnotherRangeIsRefusedInsteadOfCorruptingTheFile)
+{
+    const QByteArray content = patternBytes(10'000);
+    server.setHandler([&](const HttpRequest &, HttpExchange &exchange) {
+        exchange.respond(206, content.mid(2000), { { "Content-Range", "bytes 2000-9999/10000" } });
+    });
+    writeFile(partial, content.left(4000));
+    EXPECT_EQ(downloadError<ModelStoreError>(), ModelStoreError::downloadFailed(model.id));
+    EXPECT_EQ(readFile(partial), content.left(4000));
+    EXPECT_FALSE(QFile::exists(path));
+}
+
 TEST_F(ModelStoreDownloadTest, AVerifiedSizeMismatchFetchesTheModelAgain)
 {
     const QByteArray content = patternBytes(1'500'000);
