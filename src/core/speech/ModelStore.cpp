@@ -12,6 +12,7 @@
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <coroutine>
 #include <memory>
@@ -22,6 +23,7 @@ namespace {
 
 constexpr qint64 chunkBytes = 1'048'576;
 constexpr int transferTimeoutMs = 60'000;
+constexpr int cancellationPollMs = 250;
 
 QString partialPath(const QString &path)
 {
@@ -69,11 +71,13 @@ void recordVerifiedSize(const QString &path)
 }
 
 // Resumes the awaiting coroutine once the reply has bytes to read or has
-// finished, whichever comes first. Trivially copyable, so it can be awaited
-// as a temporary.
+// finished, whichever comes first, and in any case after `wakeAfterMs` (when
+// not 0) so a stalled transfer still sees its cancellation. Trivially
+// copyable, so it can be awaited as a temporary.
 struct ReplyActivity
 {
     QNetworkReply *reply;
+    int wakeAfterMs = 0;
 
     bool await_ready() const { return reply->bytesAvailable() > 0 || reply->isFinished(); }
     void await_suspend(std::coroutine_handle<> awaiting) const
@@ -98,6 +102,8 @@ struct ReplyActivity
         };
         connections->readyRead = QObject::connect(reply, &QIODevice::readyRead, reply, resume);
         connections->finished = QObject::connect(reply, &QNetworkReply::finished, reply, resume);
+        if (wakeAfterMs > 0)
+            QTimer::singleShot(wakeAfterMs, reply, resume);
     }
     void await_resume() const { }
 };
@@ -194,9 +200,11 @@ QCoro::Task<> transfer(QPointer<QNetworkAccessManager> network, QString path, Wh
         throw ModelNetworkError(model.downloadURL.toString(), QStringLiteral("no HTTP client"));
     std::unique_ptr<QNetworkReply, ReplyDeleter> reply(network->get(request));
 
-    co_await ReplyActivity { reply.get() };
-    if (token.isCancelled())
-        co_return;
+    do {
+        co_await ReplyActivity { reply.get(), cancellationPollMs };
+        if (token.isCancelled())
+            co_return;
+    } while (reply->bytesAvailable() == 0 && !reply->isFinished());
 
     const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!statusAttribute.isValid()) {
@@ -242,7 +250,7 @@ QCoro::Task<> transfer(QPointer<QNetworkAccessManager> network, QString path, Wh
         }
         if (reply->isFinished())
             break;
-        co_await ReplyActivity { reply.get() };
+        co_await ReplyActivity { reply.get(), cancellationPollMs };
         if (token.isCancelled()) {
             // What arrived is still a prefix of the file: keep it for the next run.
             writer.append(buffer);

@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <numbers>
 
 namespace {
@@ -250,6 +251,58 @@ TEST_F(SpeechCommandsTest, DownloadResumesAfterAnIncompleteTransferAndListsTheMo
     const CommandRun list = runParlowind({ QStringLiteral("models"), QStringLiteral("list") });
     EXPECT_TRUE(list.out.contains(QRegularExpression(QStringLiteral("\ntiny\\.en .* installed, verified\n"))))
         << list.out.toStdString();
+}
+
+TEST_F(SpeechCommandsTest, CtrlCStopsADownloadThatTheNextRunResumes)
+{
+    const QByteArray content = readFile(s_model);
+    const qsizetype sentBeforeStall = 1'500'000;
+    bool stall = true;
+    LocalHttpServer server([&](const HttpRequest &request, HttpExchange &exchange) {
+        const QByteArray range = request.header("range");
+        const qsizetype start = range.startsWith("bytes=") ? range.mid(6, range.size() - 7).toLongLong() : 0;
+        if (stall) {
+            // Announce the whole file, send part of it, then go silent.
+            exchange.sendRaw("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(content.size()) + "\r\n\r\n"
+                             + content.left(sentBeforeStall));
+            return;
+        }
+        exchange.respond(start > 0 ? 206 : 200, content.mid(start));
+    });
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PARLOWIND_MODELS_URL"), QString::fromLatin1(server.baseUrl()));
+    const QString partial = modelsDir() + QStringLiteral("/ggml-tiny.en.bin.partial");
+
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer poll;
+    // Interrupt once the first whole MiB is on disk.
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (QFileInfo(partial).size() >= 1'048'576 && process.state() == QProcess::Running) {
+            ::kill(pid_t(process.processId()), SIGINT);
+            poll.stop();
+        }
+    });
+    poll.start(20);
+    QTimer::singleShot(60'000, &loop, &QEventLoop::quit);
+    process.start(QStringLiteral(PARLOWIND_BINARY),
+                  { QStringLiteral("models"), QStringLiteral("download"), QStringLiteral("tiny.en") });
+    loop.exec();
+    ASSERT_EQ(process.state(), QProcess::NotRunning) << "the download did not stop";
+    EXPECT_EQ(process.exitCode(), 130) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError()).contains(QStringLiteral("resume")));
+    const QByteArray kept = readFile(partial);
+    EXPECT_GE(kept.size(), 1'048'576);
+    EXPECT_EQ(kept, content.left(kept.size()));
+
+    stall = false;
+    const CommandRun again = runParlowind(
+        { QStringLiteral("models"), QStringLiteral("download"), QStringLiteral("tiny.en") }, environment);
+    EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_EQ(server.requests().back().header("range"), "bytes=" + QByteArray::number(kept.size()) + '-');
+    EXPECT_EQ(readFile(modelsDir() + QStringLiteral("/ggml-tiny.en.bin")), content);
 }
 
 TEST_F(SpeechCommandsTest, UsageErrors)
