@@ -237,7 +237,10 @@ TEST_F(SpeechCommandsTest, DownloadResumesAfterAnIncompleteTransferAndListsTheMo
     EXPECT_EQ(first.exitCode, 1);
     EXPECT_TRUE(first.err.contains(QStringLiteral("incomplete"))) << first.err.toStdString();
     const QString partial = modelsDir() + QStringLiteral("/ggml-tiny.en.bin.partial");
-    EXPECT_EQ(readFile(partial), content.left(3'000'000));
+    const QByteArray kept = readFile(partial);
+    EXPECT_GT(kept.size(), 0);
+    EXPECT_LE(kept.size(), 3'000'000);
+    EXPECT_EQ(kept, content.left(kept.size()));
 
     cutShort = false;
     const CommandRun second = runParlowind(
@@ -245,7 +248,7 @@ TEST_F(SpeechCommandsTest, DownloadResumesAfterAnIncompleteTransferAndListsTheMo
     EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
     ASSERT_EQ(server.requests().size(), 2u);
     EXPECT_EQ(server.requests()[0].path, "/mirror/ggml-tiny.en.bin");
-    EXPECT_EQ(server.requests()[1].header("range"), "bytes=3000000-");
+    EXPECT_EQ(server.requests()[1].header("range"), "bytes=" + QByteArray::number(kept.size()) + '-');
     EXPECT_EQ(readFile(modelsDir() + QStringLiteral("/ggml-tiny.en.bin")), content);
 
     const CommandRun list = runParlowind({ QStringLiteral("models"), QStringLiteral("list") });

@@ -176,16 +176,23 @@ TEST_F(ModelStoreDownloadTest, AServerIgnoringTheRangeRestartsTheFile)
 TEST_F(ModelStoreDownloadTest, AShortBodyFailsAsIncompleteKeepsThePartAndTheNextRunResumes)
 {
     const QByteArray content = patternBytes(3'000'000);
-    serve(content, Answer::shortBody);
+    serve(content, Answer::shortBody); // sends half, then closes
     const auto error = downloadError<ModelStoreError>();
-    EXPECT_EQ(error, ModelStoreError::incompleteDownload(model.id, 1'500'000, 3'000'000));
-    EXPECT_EQ(readFile(partial), content.left(1'500'000));
+    EXPECT_EQ(error.kind(), ModelStoreError::Kind::incompleteDownload);
+    EXPECT_EQ(error.expected(), 3'000'000);
+    // Everything counted is on disk, as a prefix of the file. (How much of the
+    // half arrives before the close is reported is up to the network stack.)
+    const QByteArray kept = readFile(partial);
+    EXPECT_EQ(error.received(), kept.size());
+    EXPECT_LE(kept.size(), 1'500'000);
+    EXPECT_EQ(kept, content.left(kept.size()));
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_FALSE(store.isDownloaded(model));
 
     serve(content, Answer::ranges);
     download();
-    EXPECT_EQ(server.requests().back().header("range"), "bytes=1500000-");
+    const QByteArray expectedRange = kept.isEmpty() ? QByteArray() : "bytes=" + QByteArray::number(kept.size()) + '-';
+    EXPECT_EQ(server.requests().back().header("range"), expectedRange);
     EXPECT_EQ(readFile(path), content);
     EXPECT_EQ(readFile(path + QStringLiteral(".verified")), "3000000");
 }
