@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <array>
 #include <coroutine>
 #include <memory>
 
@@ -71,21 +72,20 @@ void recordVerifiedSize(const QString &path)
 }
 
 // Resumes the awaiting coroutine once the reply has bytes to read or has
-// finished, whichever comes first, and in any case after `wakeAfterMs` (when
-// not 0) so a stalled transfer still sees its cancellation. Trivially
-// copyable, so it can be awaited as a temporary.
+// finished, whichever comes first, or when `wake` fires, so that a stalled
+// transfer still notices its cancellation. Trivially copyable, so it can be
+// awaited as a temporary.
 struct ReplyActivity
 {
     QNetworkReply *reply;
-    int wakeAfterMs = 0;
+    QTimer *wake;
 
     bool await_ready() const { return reply->bytesAvailable() > 0 || reply->isFinished(); }
     void await_suspend(std::coroutine_handle<> awaiting) const
     {
         struct Connections
         {
-            QMetaObject::Connection readyRead;
-            QMetaObject::Connection finished;
+            std::array<QMetaObject::Connection, 3> all;
             bool fired = false;
         };
         auto connections = std::make_shared<Connections>();
@@ -95,15 +95,14 @@ struct ReplyActivity
         auto resume = [connections, target, awaiting] {
             if (std::exchange(connections->fired, true))
                 return;
-            QObject::disconnect(connections->readyRead);
-            QObject::disconnect(connections->finished);
+            for (const QMetaObject::Connection &connection : connections->all)
+                QObject::disconnect(connection);
             QMetaObject::invokeMethod(
                 target, [awaiting] { awaiting.resume(); }, Qt::QueuedConnection);
         };
-        connections->readyRead = QObject::connect(reply, &QIODevice::readyRead, reply, resume);
-        connections->finished = QObject::connect(reply, &QNetworkReply::finished, reply, resume);
-        if (wakeAfterMs > 0)
-            QTimer::singleShot(wakeAfterMs, reply, resume);
+        connections->all[0] = QObject::connect(reply, &QIODevice::readyRead, reply, resume);
+        connections->all[1] = QObject::connect(reply, &QNetworkReply::finished, reply, resume);
+        connections->all[2] = QObject::connect(wake, &QTimer::timeout, reply, resume);
     }
     void await_resume() const { }
 };
@@ -200,8 +199,10 @@ QCoro::Task<> transfer(QPointer<QNetworkAccessManager> network, QString path, Wh
         throw ModelNetworkError(model.downloadURL.toString(), QStringLiteral("no HTTP client"));
     std::unique_ptr<QNetworkReply, ReplyDeleter> reply(network->get(request));
 
+    QTimer wake;
+    wake.start(cancellationPollMs);
     do {
-        co_await ReplyActivity { reply.get(), cancellationPollMs };
+        co_await ReplyActivity { reply.get(), &wake };
         if (token.isCancelled())
             co_return;
     } while (reply->bytesAvailable() == 0 && !reply->isFinished());
@@ -250,7 +251,7 @@ QCoro::Task<> transfer(QPointer<QNetworkAccessManager> network, QString path, Wh
         }
         if (reply->isFinished())
             break;
-        co_await ReplyActivity { reply.get(), cancellationPollMs };
+        co_await ReplyActivity { reply.get(), &wake };
         if (token.isCancelled()) {
             // What arrived is still a prefix of the file: keep it for the next run.
             writer.append(buffer);
