@@ -1,10 +1,8 @@
 #include "Command.h"
+#include "UserCleanup.h"
 #include "settings/SettingsStore.h"
 
 #include "cleanup/CleanupPipeline.h"
-#include "cleanup/CleanupSettingsStore.h"
-#include "cleanup/DictionaryStore.h"
-#include "cleanup/ShortcutStore.h"
 #include "cleanup/TextCharacters.h"
 
 #include <QFile>
@@ -61,10 +59,7 @@ Command cleanCommand()
         QStringLiteral("clean text on stdin as dictation does (LEVEL: off, conservative, aggressive)"),
         [](const QStringList &arguments) {
             const CleanupContext context { levelFromArguments(arguments), 0 };
-            const CleanupSettingsStore settings;
-            const CleanupPipeline pipeline
-                = CleanupPipeline::standard(std::make_shared<DictionaryStore>(settings.loadTerms()),
-                                            std::make_shared<ShortcutStore>(settings.loadShortcuts()));
+            const CleanupPipeline pipeline = userCleanupPipeline();
             // Dictation trims the transcript before its stages run.
             const QString cleaned = pipeline.run(TextCharacters::trimmedWhitespace(readStandardInput()), context);
             QTextStream out(stdout);

@@ -11,6 +11,8 @@ Command dictionaryCommand();
 Command pttCommand();
 Command polishCommand();
 Command llmCommand();
+Command transcribeCommand();
+Command modelsCommand();
 
 const std::vector<Command> &allCommands()
 {
@@ -23,6 +25,8 @@ const std::vector<Command> &allCommands()
         pttCommand(),
         polishCommand(),
         llmCommand(),
+        transcribeCommand(),
+        modelsCommand(),
     };
     return commands;
 }

@@ -23,6 +23,12 @@ public:
     virtual QCoro::Task<Transcript> transcribe(std::vector<float> samples, std::optional<QString> language,
                                                std::optional<QString> initialPrompt)
         = 0;
+
+    // The same without an initial prompt.
+    QCoro::Task<Transcript> transcribe(std::vector<float> samples, std::optional<QString> language)
+    {
+        return transcribe(std::move(samples), std::move(language), std::nullopt);
+    }
 };
 
 } // namespace parlowind
