@@ -6,6 +6,7 @@
 #include "speech/TranscriptionEngine.h"
 #include "support/Error.h"
 #include "support/Log.h"
+#include "support/MonotonicClock.h"
 
 namespace parlowind {
 
@@ -201,7 +202,7 @@ QCoro::Task<> AppDelegate::runDownload(QPointer<AppDelegate> self, WhisperModel 
     }
 }
 
-QCoro::Task<std::exception_ptr> AppDelegate::awaitDownload(QPointer<AppDelegate> self, CancellationToken token)
+QCoro::Task<AppDelegate::DownloadWait> AppDelegate::awaitDownload(QPointer<AppDelegate> self, CancellationToken token)
 {
     // A retry replaces the download while we wait: follow the newest one.
     while (self && !token.isCancelled() && self->m_modelDownload.isValid()) {
@@ -210,13 +211,13 @@ QCoro::Task<std::exception_ptr> AppDelegate::awaitDownload(QPointer<AppDelegate>
         auto done = download.finished();
         co_await done;
         if (!self || token.isCancelled())
-            co_return nullptr;
+            co_return DownloadWait {};
         if (outcome->finished)
-            co_return outcome->error;
+            co_return DownloadWait { outcome->error };
         if (self->m_downloadOutcome == outcome)
             break;
     }
-    co_return nullptr;
+    co_return DownloadWait {};
 }
 
 QCoro::Task<> AppDelegate::continueBootstrap(QPointer<AppDelegate> self, CancellationToken token)
@@ -238,7 +239,8 @@ QCoro::Task<> AppDelegate::continueBootstrap(QPointer<AppDelegate> self, Cancell
     const WhisperModel model = self->m_downloadingModel.value_or(self->preferredModel());
 
     auto download = awaitDownload(self, token);
-    const std::exception_ptr downloadError = co_await download;
+    const DownloadWait waited = co_await download;
+    const std::exception_ptr downloadError = waited.error;
     if (!self || token.isCancelled())
         co_return;
     if (downloadError) {
@@ -277,7 +279,8 @@ QCoro::Task<bool> AppDelegate::loadAndActivate(QPointer<AppDelegate> self, Whisp
         self->m_modelDownload = {};
         self->startModelSetup(false);
         auto download = awaitDownload(self, token);
-        std::exception_ptr retryError = co_await download;
+        const DownloadWait retried = co_await download;
+        std::exception_ptr retryError = retried.error;
         if (!self || token.isCancelled())
             co_return false;
         if (!retryError) {
@@ -478,6 +481,14 @@ void AppDelegate::toggleEnabled()
         }
     }
     applyIdle();
+}
+
+void AppDelegate::showFront()
+{
+    if (!isReady() && !m_setupProgress.state().is(ModelSetupProgress::State::Kind::finished))
+        m_views->showOnboarding();
+    else
+        m_views->showAbout();
 }
 
 AboutPresentation AppDelegate::gatherAbout()

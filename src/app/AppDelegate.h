@@ -46,6 +46,9 @@ public:
     void terminate();
 
     void toggleEnabled();
+    // A second start of the application asks this one to come forward: the
+    // guide while start-up is incomplete, the About window once it is ready.
+    void showFront();
     void present(const DictationState &state);
 
     // The first installed transcription model to use, by the preference,
@@ -63,6 +66,12 @@ public:
     void setOnQuit(std::function<void()> handler) { m_onQuit = std::move(handler); }
 
 private:
+    // What waiting for the download gave: nothing when it was not a failure.
+    struct DownloadWait
+    {
+        std::exception_ptr error;
+    };
+
     struct DownloadOutcome
     {
         bool finished = false;
@@ -81,7 +90,7 @@ private:
                                      std::shared_ptr<DownloadOutcome> outcome, bool showOnMenuBar,
                                      CancellationToken token);
     static QCoro::Task<> continueBootstrap(QPointer<AppDelegate> self, CancellationToken token);
-    static QCoro::Task<std::exception_ptr> awaitDownload(QPointer<AppDelegate> self, CancellationToken token);
+    static QCoro::Task<DownloadWait> awaitDownload(QPointer<AppDelegate> self, CancellationToken token);
     static QCoro::Task<bool> loadAndActivate(QPointer<AppDelegate> self, WhisperModel model, CancellationToken token);
     static QCoro::Task<bool> awaitPermission(QPointer<AppDelegate> self, Gate gate, CancellationToken token);
     static QCoro::Task<> offerRelaunchLater(QPointer<AppDelegate> self, CancellationToken token);

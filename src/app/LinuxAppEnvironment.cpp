@@ -40,6 +40,7 @@
 
 #ifdef PARLOWIND_HAVE_ATSPI_X11
 #include "AtspiFocusCapture.h"
+#include "AtspiTextElement.h"
 #include "X11Clipboard.h"
 #endif
 
@@ -280,17 +281,16 @@ std::unique_ptr<DictationCoordinator> LinuxAppEnvironment::makeCoordinator(std::
     else
         log(QStringLiteral("WARNING: dictation cues missing from the bundle — running silent"));
 
-    return std::make_unique<DictationCoordinator>(std::move(collaborators), [] {
-        return QGuiApplication::styleHints()->mouseDoubleClickInterval() / 1000.0;
-    });
+    return std::make_unique<DictationCoordinator>(
+        std::move(collaborators), [] { return QGuiApplication::styleHints()->mouseDoubleClickInterval() / 1000.0; });
 }
 
 void LinuxAppEnvironment::watchInterruptions(std::function<void()> onDeviceChanged, std::function<void()> onSleep)
 {
     Services &s = *m_services;
     s.deviceMonitor = std::make_unique<PulseAudioDeviceMonitor>();
-    QObject::connect(s.deviceMonitor.get(), &PulseAudioDeviceMonitor::inputConfigurationChanged,
-                     s.deviceMonitor.get(), [handler = std::move(onDeviceChanged)] { handler(); });
+    QObject::connect(s.deviceMonitor.get(), &PulseAudioDeviceMonitor::inputConfigurationChanged, s.deviceMonitor.get(),
+                     [handler = std::move(onDeviceChanged)] { handler(); });
     s.deviceMonitor->start();
 
     // logind announces sleep on the system bus; without one (containers)
@@ -307,7 +307,13 @@ void LinuxAppEnvironment::watchInterruptions(std::function<void()> onDeviceChang
 void LinuxAppEnvironment::relaunch()
 {
     // The new instance waits for this one's name on the bus to be free.
-    QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+    QProcess process;
+    process.setProgram(QCoreApplication::applicationFilePath());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PARLOWIND_RELAUNCHED"), QStringLiteral("1"));
+    process.setProcessEnvironment(environment);
+    if (!process.startDetached())
+        log(QStringLiteral("ERROR: could not start Parlowind again: ") + process.errorString());
     QTimer::singleShot(0, QCoreApplication::instance(), [] { QCoreApplication::quit(); });
 }
 

@@ -55,9 +55,8 @@ Claim claim(double waitSeconds)
             break;
         QThread::msleep(100);
     }
-    QDBusMessage call
-        = QDBusMessage::createMethodCall(ControlChannel::serviceName, applicationPath, applicationInterface,
-                                         QStringLiteral("Activate"));
+    QDBusMessage call = QDBusMessage::createMethodCall(ControlChannel::serviceName, applicationPath,
+                                                       applicationInterface, QStringLiteral("Activate"));
     bus.call(call, QDBus::Block, 3000);
     return Claim::handedOver;
 }
@@ -65,8 +64,7 @@ Claim claim(double waitSeconds)
 void serve(std::function<void()> onActivate, QObject *parent)
 {
     auto *service = new ApplicationService(std::move(onActivate), parent);
-    if (!QDBusConnection::sessionBus().registerObject(applicationPath, service,
-                                                      QDBusConnection::ExportScriptableSlots))
+    if (!QDBusConnection::sessionBus().registerObject(applicationPath, service, QDBusConnection::ExportScriptableSlots))
         log(QStringLiteral("WARNING: could not publish %1 on the session bus").arg(applicationPath));
 }
 

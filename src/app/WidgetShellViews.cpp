@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <QVariantMap>
 
@@ -77,9 +78,8 @@ void WidgetShellViews::createOnboarding(ModelSetupProgress &setup, std::function
                                         std::function<bool()> accessibilityWorks, std::function<void()> onRetrySetup)
 {
     OnboardingWindow::Checks checks { std::move(microphoneAuthorised), std::move(accessibilityWorks), {} };
-    m_onboarding = std::make_unique<OnboardingWindow>(setup, std::move(checks), std::move(onRetrySetup), [] {
-        return SettingsStore().dictationHotkey().displayString();
-    });
+    m_onboarding = std::make_unique<OnboardingWindow>(setup, std::move(checks), std::move(onRetrySetup),
+                                                      [] { return SettingsStore().dictationHotkey().displayString(); });
 }
 
 void WidgetShellViews::applyMenuBar(const MenuBarPresentation &presentation)

@@ -97,7 +97,7 @@ public:
         collaborators.capture = capture;
         collaborators.engine = std::move(engine);
         collaborators.hotkeys = hotkeys;
-        collaborators.clock = clock;
+        collaborators.clock = sharedClock;
         return std::make_unique<DictationCoordinator>(std::move(collaborators));
     }
     void watchInterruptions(std::function<void()> onDeviceChanged, std::function<void()> onSleep) override
@@ -118,7 +118,7 @@ public:
 
     std::shared_ptr<CallLog> m_log;
     std::shared_ptr<test::FakeClock> clock_ = std::make_shared<test::FakeClock>();
-    std::shared_ptr<MonotonicClock> clock = clock_;
+    std::shared_ptr<MonotonicClock> sharedClock = clock_;
     std::shared_ptr<test::FakeHotkeyRegistrar> hotkeys;
     std::shared_ptr<test::FakeAudioCapture> capture = std::make_shared<test::FakeAudioCapture>();
     int pruned = 0;
@@ -204,6 +204,16 @@ protected:
             std::move(environmentOwned), std::move(viewsOwned), std::make_unique<SettingsStore>(),
             AppDelegate::Facts { QStringLiteral("0.1.14"), QString(), QStringLiteral("debian 12"),
                                  QStringLiteral("/tmp/parlowind.log") });
+    }
+
+    // Lets every task that is still waiting see its cancellation and end, so
+    // no coroutine is left suspended when the fakes go away.
+    void TearDown() override
+    {
+        delegate->terminate();
+        for (auto &[id, completion] : environment->pending)
+            completion->fail(std::make_exception_ptr(test::FakeError(QStringLiteral("test over"))));
+        environment->clock_->advance(120);
     }
 
     // Calls recorded since the last look, without the HUD and tray lines.
