@@ -222,7 +222,6 @@ std::unique_ptr<DictationCoordinator> LinuxAppEnvironment::makeCoordinator(std::
 {
     Services &s = *m_services;
     s.keyBackends = KeyBackends::create(s.platform);
-    log(QStringLiteral("Keys: ") + s.keyBackends.description);
     s.hotkeys = std::make_shared<RoutingHotkeyRegistrar>(*s.keyBackends.chords, *s.keyBackends.fn);
     RoutingHotkeyRegistrar *registrar = s.hotkeys.get();
     s.controlChannel = std::make_unique<ControlChannelService>(
