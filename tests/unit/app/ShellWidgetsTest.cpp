@@ -1,4 +1,6 @@
+#include "dictation/DictationState.h"
 #include "ui/AboutWindow.h"
+#include "ui/Icons.h"
 #include "ui/MenuBarController.h"
 #include "ui/OnboardingWindow.h"
 #include "ui/PermissionsWindow.h"
@@ -68,6 +70,26 @@ TEST(MenuBarControllerTest, AppliesTheGivenLookOnly)
     controller.enabledItem()->setChecked(false);
     controller.apply(MenuBarPresentation::preparing(0.6));
     EXPECT_FALSE(controller.enabledItem()->isChecked());
+}
+
+TEST(IconsTest, EveryTraySymbolHasAnIcon)
+{
+    std::vector<MenuBarPresentation> looks { MenuBarPresentation::preparing(0.5) };
+    const std::vector<DictationState> states { DictationState::idle(),
+                                               DictationState::recording(),
+                                               DictationState::transcribing(),
+                                               DictationState::listening(true),
+                                               DictationState::cancelled(DictationCancelReason::noSpeech),
+                                               DictationState::failed(QStringLiteral("x")) };
+    for (const DictationState &state : states) {
+        looks.push_back(MenuBarPresentation::make(state, true));
+        looks.push_back(MenuBarPresentation::make(state, false));
+    }
+    for (const MenuBarPresentation &look : looks)
+        EXPECT_FALSE(Icons::symbol(look.symbolName, Qt::black).isNull()) << look.symbolName.toStdString();
+    EXPECT_FALSE(Icons::symbol(QStringLiteral("cloud"), Qt::black).isNull());
+    EXPECT_FALSE(Icons::application().isNull());
+    EXPECT_TRUE(Icons::symbol(QStringLiteral("no.such.symbol"), Qt::black).isNull());
 }
 
 TEST(PermissionsWindowTest, SecondIssueReusesTheWindowAndClearsTheFlags)
