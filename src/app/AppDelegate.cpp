@@ -97,7 +97,7 @@ void AppDelegate::bootstrapFirstHalf()
     m_views->createOnboarding(
         m_setupProgress, [this] { return m_environment->microphoneAuthorised(); },
         [this] { return m_environment->accessibilityWorks(); }, [this] { retrySetup(); });
-    startModelSetup(false);
+    startModelSetup();
     // A new user (no speech model yet) gets the guide through permissions and
     // the download; everyone else starts quietly in the tray.
     if (m_downloadingModel && !m_environment->isDownloaded(*m_downloadingModel))
@@ -108,7 +108,7 @@ void AppDelegate::retrySetup()
 {
     m_modelDownload.cancel();
     m_modelDownload = {};
-    startModelSetup(false);
+    startModelSetup();
 }
 
 WhisperModel AppDelegate::preferredModel()
@@ -125,7 +125,7 @@ WhisperModel AppDelegate::preferredModel()
     return WhisperModel::largeV3Turbo;
 }
 
-void AppDelegate::startModelSetup(bool showOnMenuBar)
+void AppDelegate::startModelSetup()
 {
     if (m_modelDownload.isValid())
         return;
@@ -141,28 +141,27 @@ void AppDelegate::startModelSetup(bool showOnMenuBar)
         log(QStringLiteral("Downloading %1 (~%2 MB) in the background...")
                 .arg(model.displayName)
                 .arg(model.approximateBytes / 1000000));
-    if (!downloaded && showOnMenuBar && m_hasMenuBar)
+    if (!downloaded && m_hasMenuBar)
         m_views->applyMenuBar(MenuBarPresentation::preparing(0.0));
 
     auto outcome = std::make_shared<DownloadOutcome>();
     m_downloadOutcome = outcome;
-    m_modelDownload = CancellableTask::start(
-        [self = QPointer<AppDelegate>(this), model, outcome, showOnMenuBar](CancellationToken token) {
-            return runDownload(self, model, outcome, showOnMenuBar, token);
-        });
+    m_modelDownload
+        = CancellableTask::start([self = QPointer<AppDelegate>(this), model, outcome](CancellationToken token) {
+              return runDownload(self, model, outcome, token);
+          });
 }
 
-void AppDelegate::reportProgress(double fraction, bool showOnMenuBar)
+void AppDelegate::reportProgress(double fraction)
 {
     if (!m_setupProgress.state().is(ModelSetupProgress::State::Kind::finished))
         m_setupProgress.setState(ModelSetupProgress::State::running(fraction));
-    if (showOnMenuBar && m_hasMenuBar)
+    if (m_hasMenuBar)
         m_views->applyMenuBar(MenuBarPresentation::preparing(fraction));
 }
 
 QCoro::Task<> AppDelegate::runDownload(QPointer<AppDelegate> self, WhisperModel model,
-                                       std::shared_ptr<DownloadOutcome> outcome, bool showOnMenuBar,
-                                       CancellationToken token)
+                                       std::shared_ptr<DownloadOutcome> outcome, CancellationToken token)
 {
     AppEnvironment *environment = self->m_environment.get();
     std::exception_ptr error;
@@ -170,9 +169,9 @@ QCoro::Task<> AppDelegate::runDownload(QPointer<AppDelegate> self, WhisperModel 
         auto voice = environment->download(WhisperModel::sileroVAD, {}, token);
         co_await voice;
         if (self && !token.isCancelled()) {
-            auto progress = [self, showOnMenuBar, token](double fraction) {
+            auto progress = [self, token](double fraction) {
                 if (self && !token.isCancelled())
-                    self->reportProgress(fraction, showOnMenuBar);
+                    self->reportProgress(fraction);
             };
             auto speech = environment->download(model, progress, token);
             co_await speech;
@@ -235,7 +234,7 @@ QCoro::Task<> AppDelegate::continueBootstrap(QPointer<AppDelegate> self, Cancell
     if (!self || token.isCancelled() || !accessibilityGranted)
         co_return;
 
-    self->startModelSetup(false);
+    self->startModelSetup();
     const WhisperModel model = self->m_downloadingModel.value_or(self->preferredModel());
 
     auto download = awaitDownload(self, token);
@@ -277,7 +276,7 @@ QCoro::Task<bool> AppDelegate::loadAndActivate(QPointer<AppDelegate> self, Whisp
         if (!self->m_setupProgress.state().is(ModelSetupProgress::State::Kind::finished))
             self->m_setupProgress.setState(ModelSetupProgress::State::running(0));
         self->m_modelDownload = {};
-        self->startModelSetup(false);
+        self->startModelSetup();
         auto download = awaitDownload(self, token);
         const DownloadWait retried = co_await download;
         std::exception_ptr retryError = retried.error;

@@ -79,16 +79,15 @@ private:
     };
 
     void bootstrapFirstHalf();
-    void startModelSetup(bool showOnMenuBar);
-    void reportProgress(double fraction, bool showOnMenuBar);
+    void startModelSetup();
+    void reportProgress(double fraction);
     void fail(const QString &message);
     void applyIdle();
     AboutPresentation gatherAbout();
     void retrySetup();
 
     static QCoro::Task<> runDownload(QPointer<AppDelegate> self, WhisperModel model,
-                                     std::shared_ptr<DownloadOutcome> outcome, bool showOnMenuBar,
-                                     CancellationToken token);
+                                     std::shared_ptr<DownloadOutcome> outcome, CancellationToken token);
     static QCoro::Task<> continueBootstrap(QPointer<AppDelegate> self, CancellationToken token);
     static QCoro::Task<DownloadWait> awaitDownload(QPointer<AppDelegate> self, CancellationToken token);
     static QCoro::Task<bool> loadAndActivate(QPointer<AppDelegate> self, WhisperModel model, CancellationToken token);

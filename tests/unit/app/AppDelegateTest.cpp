@@ -268,6 +268,8 @@ TEST_F(AppDelegateTest, NewUserWaitsForTheDownloadBeforeAnythingIsRegistered)
     EXPECT_TRUE(start.contains(QStringLiteral("onboarding.show")));
     EXPECT_TRUE(start.contains(QStringLiteral("microphone.request")));
     EXPECT_FALSE(start.contains(QStringLiteral("engine.load large-v3-turbo")));
+    // The gates passed; the tray shows the download while start-up waits for it.
+    EXPECT_EQ(views->lastMenu, MenuBarPresentation::preparing(0.0));
 
     environment->finishDownload(WhisperModel::sileroVAD.id);
     EXPECT_EQ(effects(), QStringList { QStringLiteral("download large-v3-turbo") });
