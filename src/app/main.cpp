@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 #include "LinuxAppEnvironment.h"
 #include "SingleInstance.h"
+#include "TerminationSignals.h"
 #include "WidgetShellViews.h"
 #include "audio/LevelMeter.h"
 #include "cli/CommandLine.h"
@@ -60,6 +61,7 @@ int main(int argc, char *argv[])
     delegate.setOnQuit([] { QApplication::quit(); });
     SingleInstance::serve([&delegate] { delegate.showFront(); }, &app);
     QObject::connect(&app, &QApplication::aboutToQuit, &app, [&delegate] { delegate.terminate(); });
+    quitOnTerminationSignals(&app);
     delegate.launch();
     return app.exec();
 }

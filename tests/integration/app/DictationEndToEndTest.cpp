@@ -204,5 +204,24 @@ TEST_F(DictationEndToEndTest, HoldSpeakReleaseTypesTheTranscriptThenEscapeAndCon
     EXPECT_TRUE(waitForLog(QStringLiteral("state: idle"), 60, mark)) << logText().toStdString();
 }
 
+TEST_F(DictationEndToEndTest, WithoutATrayItSaysHowToReachItAndASecondStartHandsOver)
+{
+    // The rig's X server has no tray.
+    EXPECT_TRUE(waitForLog(QStringLiteral("WARNING: no tray on this desktop"), 1));
+
+    QProcess second;
+    second.start(QStringLiteral(PARLOWIND_BINARY), {});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardOutput().contains("already running"));
+    EXPECT_EQ(m_app.state(), QProcess::Running);
+
+    // A termination signal runs the orderly shutdown: the process ends by itself.
+    m_app.terminate();
+    ASSERT_TRUE(m_app.waitForFinished(20000));
+    EXPECT_EQ(m_app.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_app.exitCode(), 0);
+}
+
 } // namespace
 } // namespace parlowind
