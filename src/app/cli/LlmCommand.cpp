@@ -1,4 +1,4 @@
-#include "Blocking.h"
+#include "support/BlockingWait.h"
 #include "Command.h"
 #include "KeychainStore.h"
 #include "OfflinePreference.h"
@@ -43,7 +43,7 @@ ExitCode setKey(QStringList arguments)
     if (toFile) {
         // Asked for explicitly: the file is private to the user but not encrypted.
         try {
-            waitOrThrow(file.save(key, account));
+            waitForTask(file.save(key, account));
         } catch (const KeychainError &error) {
             throw CommandError(error.description());
         }
@@ -57,9 +57,9 @@ ExitCode setKey(QStringList arguments)
 
     try {
         if (key.isEmpty())
-            waitOrThrow(store.remove(account));
+            waitForTask(store.remove(account));
         else
-            waitOrThrow(store.save(key, account));
+            waitForTask(store.save(key, account));
     } catch (const KeychainError &error) {
         QString message = error.description();
         if (error.errorCase() != KeychainError::Case::unexpectedStatus && !key.isEmpty())
@@ -80,11 +80,11 @@ QString keyState(LLMSettings::Kind kind)
         return QStringLiteral("not used");
     const QString account = LLMSettings::keychainAccount(kind);
     SecretFileStore file;
-    if (waitOrThrow(file.read(account)))
+    if (waitForTask(file.read(account)))
         return QStringLiteral("stored in %1 (not encrypted)").arg(file.path());
     KeychainStore keychain;
     try {
-        if (waitOrThrow(keychain.read(account)))
+        if (waitForTask(keychain.read(account)))
             return QStringLiteral("stored in the secret service");
         return LLMSettings::needsAPIKey(kind)
             ? QStringLiteral("missing (parlowind llm set-key %1)").arg(LLMSettings::rawValue(kind))

@@ -1,4 +1,4 @@
-#include "Blocking.h"
+#include "support/BlockingWait.h"
 #include "Command.h"
 #include "KeychainStore.h"
 #include "OfflinePreference.h"
@@ -86,7 +86,7 @@ ExitCode runPolish(const QStringList &arguments)
     TranscriptPolisher polisher(client, settings.activeProvider(), readOfflineOnlyPreference, PolishSanityCheck(2.0),
                                 1024, settings.timeout());
 
-    const TranscriptPolisher::Outcome outcome = waitOrThrow(polisher.attempt(text));
+    const TranscriptPolisher::Outcome outcome = waitForTask(polisher.attempt(text));
     // What is left of the request ends within a moment of the answer.
     QDeadlineTimer deadline(2000);
     while (client.pendingWork() > 0 && !deadline.hasExpired())

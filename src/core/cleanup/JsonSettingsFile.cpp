@@ -1,10 +1,11 @@
 #include "JsonSettingsFile.h"
 
+#include "support/AtomicFile.h"
+
 #include "support/Log.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace parlowind {
 
@@ -57,20 +58,8 @@ QString damagedCopyPath(const QString &path)
 
 void writeAtomically(const QString &path, const QByteArray &data)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw SettingsFileError(path, file.errorString());
-    // WORKAROUND: Qt 6.4 (any desktop; seen with a file-size limit, no upstream
-    // report found): commit() misses a failure while flushing its buffer (a full
-    // disk, a size limit) and renames the truncated file into place. Flush
-    // first and check.
-    if (file.write(data) != data.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw SettingsFileError(path, reason);
-    }
-    if (!file.commit())
-        throw SettingsFileError(path, file.errorString());
+    if (const std::optional<QString> reason = writeFileAtomically(path, data))
+        throw SettingsFileError(path, *reason);
 }
 
 void write(const QString &path, const QJsonDocument &document, const Validator &isUsable)

@@ -1,5 +1,7 @@
 #include "HistoryStore.h"
 
+#include "support/AtomicFile.h"
+
 #include "support/AppPaths.h"
 #include "support/Log.h"
 
@@ -7,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 
 #include <map>
 
@@ -68,20 +69,8 @@ QByteArray encodeLines(const QList<HistoryEntry> &entries)
 
 void writeAtomically(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    // WORKAROUND: Qt 6.4's QSaveFile commits even when flushing its buffer
-    // hit a short write (a full disk), replacing the history with a torn copy.
-    // Unbuffered, the short write shows in write()'s result instead.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw HistoryStoreError(HistoryStoreError::Kind::writeFailed, path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        file.commit();
-        throw HistoryStoreError(HistoryStoreError::Kind::writeFailed, path, reason);
-    }
-    if (!file.commit())
-        throw HistoryStoreError(HistoryStoreError::Kind::writeFailed, path, file.errorString());
+    if (const std::optional<QString> reason = writeFileAtomically(path, bytes))
+        throw HistoryStoreError(HistoryStoreError::Kind::writeFailed, path, *reason);
 }
 
 void appendLine(const QString &path, const QByteArray &line)

@@ -1,12 +1,13 @@
 #include "SecretFileStore.h"
 
+#include "support/AtomicFile.h"
+
 #include "support/AppPaths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 #include <sys/stat.h>
 
@@ -63,12 +64,8 @@ void SecretFileStore::write(const QJsonObject &keys) const
     PrivateUmask privateFiles;
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
         throw fileError(QStringLiteral("cannot create the folder of %1").arg(m_path));
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw fileError(file.errorString());
-    file.write(QJsonDocument(keys).toJson());
-    if (!file.commit())
-        throw fileError(file.errorString());
+    if (const std::optional<QString> reason = writeFileAtomically(m_path, QJsonDocument(keys).toJson()))
+        throw fileError(*reason);
     QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 

@@ -1,7 +1,7 @@
 // KeychainStore against the secret service of the session bus
 // (.ci/rigs/40-keyring.sh starts GNOME Keyring there).
 #include "KeychainStore.h"
-#include "Blocking.h"
+#include "support/BlockingWait.h"
 #include "Rigs.h"
 
 #include <QDBusConnection>
@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace parlowind;
-using parlowind::test::waitOrThrow;
+using parlowind::waitForTask;
 
 namespace {
 
@@ -32,13 +32,13 @@ protected:
     void TearDown() override
     {
         if (!IsSkipped()) {
-            waitOrThrow(store.remove(QStringLiteral("anthropic")));
-            waitOrThrow(store.remove(QStringLiteral("openai-compatible")));
+            waitForTask(store.remove(QStringLiteral("anthropic")));
+            waitForTask(store.remove(QStringLiteral("openai-compatible")));
         }
     }
 
-    std::optional<QString> read(const QString &account) { return waitOrThrow(store.read(account)); }
-    void save(const QString &value, const QString &account) { waitOrThrow(store.save(value, account)); }
+    std::optional<QString> read(const QString &account) { return waitForTask(store.read(account)); }
+    void save(const QString &value, const QString &account) { waitForTask(store.save(value, account)); }
 
     // A service of its own, so that runs never see each other's items.
     KeychainStore store { KeychainStore::defaultService() + QStringLiteral(".test-")
@@ -60,9 +60,9 @@ TEST_F(KeychainStoreTest, SaveReplaceAndRemove)
     EXPECT_EQ(read(account), std::nullopt);
 
     save(QStringLiteral("sk-third"), account);
-    waitOrThrow(store.remove(account));
+    waitForTask(store.remove(account));
     EXPECT_EQ(read(account), std::nullopt);
-    EXPECT_NO_THROW(waitOrThrow(store.remove(account))); // already gone is fine
+    EXPECT_NO_THROW(waitForTask(store.remove(account))); // already gone is fine
 }
 
 TEST_F(KeychainStoreTest, AccountsAndServicesAreSeparate)
@@ -73,7 +73,7 @@ TEST_F(KeychainStoreTest, AccountsAndServicesAreSeparate)
     EXPECT_EQ(read(QStringLiteral("openai-compatible")), QStringLiteral("sk-open"));
 
     KeychainStore other(store.service() + QStringLiteral(".other"));
-    EXPECT_EQ(waitOrThrow(other.read(QStringLiteral("anthropic"))), std::nullopt);
+    EXPECT_EQ(waitForTask(other.read(QStringLiteral("anthropic"))), std::nullopt);
 }
 
 TEST_F(KeychainStoreTest, NonAsciiKeysRoundTrip)

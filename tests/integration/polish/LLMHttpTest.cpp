@@ -1,6 +1,6 @@
 // The client, both providers and the QNetworkAccessManager transport against
 // a real HTTP server on 127.0.0.1.
-#include "Blocking.h"
+#include "support/BlockingWait.h"
 #include "FakeClock.h"
 #include "FakeTransport.h"
 #include "LocalHttpServer.h"
@@ -42,7 +42,7 @@ protected:
     }
     QString complete(std::shared_ptr<const LLMProvider> provider)
     {
-        return waitOrThrow(client.complete(request, std::move(provider)));
+        return waitForTask(client.complete(request, std::move(provider)));
     }
     std::optional<LLMError> failureOf(std::shared_ptr<const LLMProvider> provider)
     {
@@ -223,7 +223,7 @@ TEST_F(LLMHttpTest, ServerThatNeverAnswersTimesOutAndTheConnectionIsClosed)
     EXPECT_FALSE(task.isReady());
 
     clock.advance(0.001);
-    const auto error = llmErrorOf([&] { waitOrThrow(std::move(task)); });
+    const auto error = llmErrorOf([&] { waitForTask(std::move(task)); });
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->errorCase(), LLMError::Case::timedOut);
     // The exchange was really stopped: the client closed its connection.
@@ -238,7 +238,7 @@ TEST_F(LLMHttpTest, CancellationClosesTheConnection)
     ASSERT_TRUE(pumpUntil([&] { return server.openConnections() == 1 && server.requests().size() == 1; }));
 
     cancellation->cancel();
-    const auto error = llmErrorOf([&] { waitOrThrow(std::move(task)); });
+    const auto error = llmErrorOf([&] { waitForTask(std::move(task)); });
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->errorCase(), LLMError::Case::transportFailed);
     EXPECT_TRUE(pumpUntil([&] { return server.openConnections() == 0; }));

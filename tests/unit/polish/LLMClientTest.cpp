@@ -1,5 +1,5 @@
 #include "polish/LLMClient.h"
-#include "Blocking.h"
+#include "support/BlockingWait.h"
 #include "FakeClock.h"
 #include "FakeTransport.h"
 #include "polish/AnthropicProvider.h"
@@ -23,7 +23,7 @@ protected:
 
     QString complete(std::shared_ptr<const LLMProvider> p, std::shared_ptr<RequestCancellation> cancel = {})
     {
-        return waitOrThrow(client.complete(request, std::move(p), std::move(cancel)));
+        return waitForTask(client.complete(request, std::move(p), std::move(cancel)));
     }
 
     FakeClock clock;
@@ -114,7 +114,7 @@ TEST_F(LLMClientTest, TimeLimitStopsTheExchange)
     EXPECT_FALSE(task.isReady());
 
     clock.advance(0.02);
-    const auto error = llmErrorOf([&] { waitOrThrow(std::move(task)); });
+    const auto error = llmErrorOf([&] { waitForTask(std::move(task)); });
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->errorCase(), LLMError::Case::timedOut);
     EXPECT_EQ(transport.cancelledExchanges, 1);
@@ -137,7 +137,7 @@ TEST_F(LLMClientTest, CallerCancellationStopsTheExchange)
     ASSERT_TRUE(pumpUntil([&] { return transport.hangingExchanges == 1; }));
 
     cancellation->cancel();
-    const auto error = llmErrorOf([&] { waitOrThrow(std::move(task)); });
+    const auto error = llmErrorOf([&] { waitForTask(std::move(task)); });
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->errorCase(), LLMError::Case::transportFailed);
     EXPECT_EQ(transport.cancelledExchanges, 1);
@@ -152,7 +152,7 @@ TEST_F(LLMClientTest, ClientMayGoAwayWhileARequestIsInFlight)
     ASSERT_TRUE(pumpUntil([&] { return transport.hangingExchanges == 1; }));
     other.reset();
     clock.advance(3.0);
-    const auto error = llmErrorOf([&] { waitOrThrow(std::move(task)); });
+    const auto error = llmErrorOf([&] { waitForTask(std::move(task)); });
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->errorCase(), LLMError::Case::timedOut);
 }
