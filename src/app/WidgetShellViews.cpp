@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QVariantMap>
@@ -45,6 +46,13 @@ WidgetShellViews::~WidgetShellViews() = default;
 
 void WidgetShellViews::createHUD()
 {
+    // A Wayland compositor gives a plain window the focus, which would take
+    // it from the application being dictated into: there the tray alone
+    // shows the state.
+    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) {
+        log(QStringLiteral("WARNING: no HUD on Wayland — the tray icon shows what dictation is doing"));
+        return;
+    }
     m_hud = std::make_unique<OverlayHUDPanel>(m_levelMeter);
 }
 
