@@ -17,6 +17,13 @@ int main(int argc, char **argv)
 {
     ::testing::InitGoogleMock(&argc, argv);
     parlowind::test::IsolatedHome processHome;
+#ifdef PARLOWIND_TEST_GUI
+    // Listing the tests happens outside CTest's environment: without any
+    // display, draw off screen rather than abort.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     TestApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }
