@@ -13,6 +13,27 @@ using TestApplication = QApplication;
 using TestApplication = QCoreApplication;
 #endif
 
+// Sanitizer settings of every test binary (test discovery cannot pass them
+// through the environment).
+extern "C" const char *__asan_default_options()
+{
+    return "detect_leaks=1:abort_on_error=0";
+}
+
+extern "C" const char *__ubsan_default_options()
+{
+    return "print_stacktrace=1:halt_on_error=1";
+}
+
+// Allocations that live until exit in libraries we do not own.
+extern "C" const char *__lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n"
+           "leak:libdbus-1.so\n"
+           "leak:libglib-2.0.so\n"
+           "leak:libgobject-2.0.so\n";
+}
+
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleMock(&argc, argv);
