@@ -34,6 +34,13 @@ int main(int argc, char *argv[])
         return cli::runCommandLine(arguments);
     }
 
+    // Without a display Qt would abort with a platform-plugin error.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        QTextStream(stderr) << "parlowind: no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+                               "the commands work without one, see parlowind --help\n";
+        return 3;
+    }
+
     // A relaunch starts us while the old instance is still leaving.
     const bool isRelaunch = qEnvironmentVariableIsSet("PARLOWIND_RELAUNCHED");
     qunsetenv("PARLOWIND_RELAUNCHED");

@@ -14,9 +14,11 @@ struct ProcessResult
     QString err;
 };
 
-ProcessResult runParlowind(const QStringList &arguments)
+ProcessResult runParlowind(const QStringList &arguments,
+                           const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(PARLOWIND_BINARY), arguments);
     process.closeWriteChannel();
     if (!process.waitForFinished(30000))
@@ -56,6 +58,17 @@ TEST_F(CommandLineTest, UnknownCommandIsAOneLineUsageError)
     EXPECT_TRUE(run.out.isEmpty());
     EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("frobnicate")));
+}
+
+TEST_F(CommandLineTest, TheTrayApplicationWithoutADisplaySaysSoInsteadOfAborting)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    const ProcessResult run = runParlowind({}, environment);
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("no graphical session"))) << run.err.toStdString();
 }
 
 } // namespace
