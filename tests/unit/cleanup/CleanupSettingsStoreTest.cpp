@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QUuid>
 
+#include "FileSizeLimit.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -183,30 +185,6 @@ TEST_F(CleanupSettingsStoreTest, AnIntactFileIsReplacedWithoutACopy)
     EXPECT_FALSE(QFile::exists(JsonSettingsFile::damagedCopyPath(store.termsPath())));
 }
 
-// The size limit stops writes for root too, so the failure is real wherever
-// the test runs.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-
-private:
-    rlimit m_saved {};
-    void (*m_previousHandler)(int) = nullptr;
-};
-
 TEST_F(CleanupSettingsStoreTest, AFailedWriteLeavesTheOldFile)
 {
     store.saveTerms({ someTerms.first() });
@@ -217,7 +195,7 @@ TEST_F(CleanupSettingsStoreTest, AFailedWriteLeavesTheOldFile)
     for (int i = 0; i < 50; ++i)
         many.append({ QUuid::createUuid(), QStringLiteral("term %1").arg(i), {}, 0 });
     {
-        FileSizeLimit limit(400);
+        test::FileSizeLimit limit(400);
         EXPECT_THROW(store.saveTerms(many), SettingsFileError);
     }
     EXPECT_EQ(readAll(store.termsPath()), before);

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include "FileSizeLimit.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -195,30 +197,6 @@ TEST_F(HistoryStoreTest, SearchIgnoresCaseInAnyScriptAndOnlyLooksAtText)
     EXPECT_EQ(found("editor"), QStringList { QStringLiteral("Editor notes") }) << "never the application name";
 }
 
-// Lowers this process's file size limit so that writing a larger file fails
-// even for root, as a full disk would.
-class FileSizeLimit final
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_saved;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-
-private:
-    rlimit m_saved {};
-    void (*m_previousHandler)(int) = nullptr;
-};
-
 TEST_F(HistoryStoreTest, FailedWritesLeaveFileAndMemoryAsTheyWere)
 {
     HistoryStore store(path(), true, 30);
@@ -237,13 +215,13 @@ TEST_F(HistoryStoreTest, FailedWritesLeaveFileAndMemoryAsTheyWere)
     };
     {
         // Room for the lock file, not for the rewritten history.
-        const FileSizeLimit limit(512);
+        const test::FileSizeLimit limit(512);
         EXPECT_EQ(failureOf([&] { store.deleteEntry(inMemory.at(3).id); }), HistoryStoreError::Kind::writeFailed);
         EXPECT_EQ(failureOf([&] { store.prune(startOf2025.addDays(40)); }), HistoryStoreError::Kind::writeFailed);
     }
     {
         // An append that only partly fits is taken back whole.
-        const FileSizeLimit limit(before.size() + 10);
+        const test::FileSizeLimit limit(before.size() + 10);
         EXPECT_EQ(failureOf([&] { store.record(makeEntry(QStringLiteral("no room"))); }),
                   HistoryStoreError::Kind::writeFailed);
     }
